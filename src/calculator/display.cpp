@@ -1,0 +1,6 @@
+#include "display.h"
+
+QChar StringDisplay::lastChar() const
+{
+    return m_text.isEmpty() ? QChar() : m_text.back();
+}

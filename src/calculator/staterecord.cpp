@@ -1,0 +1,271 @@
+#include "staterecord.h"
+
+#include <QList>
+#include <QStringDecoder>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace staterecord
+{
+
+namespace
+{
+
+const QString kTrue = QStringLiteral("#TRUE#");
+const QString kFalse = QStringLiteral("#FALSE#");
+
+void appendQuoted(QString &out, const QString &text)
+{
+    out += u'"';
+    qsizetype from = 0;
+    for (qsizetype q = text.indexOf(u'"'); q >= 0; q = text.indexOf(u'"', from)) {
+        out += QStringView(text).mid(from, q - from + 1);
+        out += u'"';
+        from = q + 1;
+    }
+    out += QStringView(text).mid(from);
+    out += u'"';
+}
+
+void appendReal(QString &out, double value)
+{
+    char buf[40];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value);
+    for (char *p = buf; p != result.ptr; ++p)
+        out += QLatin1Char(*p == 'e' ? 'E' : *p);
+}
+
+struct Field {
+    QString text;
+    bool quoted = false;
+};
+using Line = QList<Field>;
+
+// Splits the text into lines of fields. A quoted field runs to its closing quote, line breaks
+// included; "" inside it stands for one quote.
+std::optional<QList<Line>> splitFields(const QString &text, QString &error)
+{
+    QList<Line> lines;
+    Line line;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto atLineEnd = [&] { return i >= n || text[i] == u'\r' || text[i] == u'\n'; };
+    const auto skipLineEnd = [&] {
+        if (i < n && text[i] == u'\r')
+            ++i;
+        if (i < n && text[i] == u'\n')
+            ++i;
+    };
+    while (i < n) {
+        while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+            ++i;
+        Field field;
+        if (i < n && text[i] == u'"') {
+            field.quoted = true;
+            ++i;
+            for (;;) {
+                const qsizetype q = text.indexOf(u'"', i);
+                if (q < 0) {
+                    error = QStringLiteral("引号没有结束，记录不完整");
+                    return std::nullopt;
+                }
+                field.text += QStringView(text).mid(i, q - i);
+                i = q + 1;
+                if (i < n && text[i] == u'"') {
+                    field.text += u'"';
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+            while (i < n && text[i] == u' ')
+                ++i;
+            if (!atLineEnd() && text[i] != u',') {
+                error = QStringLiteral("第 %1 行的引号后有多余的字符").arg(lines.size() + 1);
+                return std::nullopt;
+            }
+        } else {
+            const qsizetype start = i;
+            while (!atLineEnd() && text[i] != u',')
+                ++i;
+            field.text = text.mid(start, i - start).trimmed();
+        }
+        line.append(field);
+        if (i < n && text[i] == u',') {
+            ++i;
+            continue;
+        }
+        skipLineEnd();
+        lines.append(line);
+        line.clear();
+    }
+    if (!line.isEmpty())
+        lines.append(line);
+    // Blank lines at the end (a final line break, an editor's extra newline) carry nothing.
+    while (!lines.isEmpty() && lines.back().size() == 1 && !lines.back()[0].quoted &&
+           lines.back()[0].text.isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+template <typename Int> std::optional<Int> toInteger(const Field &field)
+{
+    if (field.quoted)
+        return std::nullopt;
+    const QByteArray latin = field.text.toLatin1();
+    Int value{};
+    const auto [ptr, ec] = std::from_chars(latin.begin(), latin.end(), value);
+    if (ec != std::errc() || ptr != latin.end())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> toReal(const Field &field)
+{
+    if (field.quoted || field.text.isEmpty())
+        return std::nullopt;
+    QByteArray latin = field.text.toLatin1();
+    if (latin.startsWith('+'))
+        latin.remove(0, 1);
+    // Older writers drop the zero before the point: ".5", "-.5".
+    if (latin.startsWith('.'))
+        latin.prepend('0');
+    else if (latin.startsWith("-."))
+        latin.insert(1, '0');
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(latin.begin(), latin.end(), value);
+    if (ec != std::errc() || ptr != latin.end() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+QByteArray write(const CalcState &s, const QString &slotName)
+{
+    QString out;
+    out.reserve(s.snaptext.size() + 64 + 24 * (s.numtop + s.optop) + 12 * slotName.size());
+    const auto endLine = [&] { out += QLatin1String("\r\n"); };
+    appendQuoted(out, s.snaptext);
+    for (const qint16 v : {s.numtop, s.parens, s.optop, s.numlen, s.pointset})
+        out += u',' + QString::number(v);
+    out += u',';
+    appendQuoted(out, s.numtext[s.numlen]);
+    out += u',' + (s.changed ? kTrue : kFalse);
+    out += u',' + QString::number(s.stepcount);
+    endLine();
+    for (int k = 1; k <= s.numtop; ++k) {
+        appendReal(out, s.nums[k]);
+        endLine();
+    }
+    for (int k = 1; k <= s.optop; ++k) {
+        out += QString::number(s.ops[k]);
+        endLine();
+    }
+    for (int k = 0; k < kNameLines; ++k) {
+        appendQuoted(out, slotName);
+        endLine();
+    }
+    return out.toUtf8();
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder gb("GB18030");
+    if (!gb.isValid())
+        return QString();
+    text = gb.decode(bytes);
+    return gb.hasError() ? QString() : text;
+}
+
+QString read(QByteArrayView bytes, CalcState &state)
+{
+    if (bytes.isEmpty())
+        return QStringLiteral("文件是空的");
+    const QString text = decode(bytes);
+    if (text.isNull())
+        return QStringLiteral("文件的字符编码无法识别");
+
+    QString error;
+    const auto lines = splitFields(text, error);
+    if (!lines)
+        return error;
+    if (lines->isEmpty() || lines->front().size() != 9)
+        return QStringLiteral("第一行应有 9 项");
+
+    const Line &head = lines->front();
+    CalcState next = state;
+    if (!head[0].quoted || !head[6].quoted)
+        return QStringLiteral("第一行的文字项缺少引号");
+    const auto numtop = toInteger<qint16>(head[1]);
+    const auto parens = toInteger<qint16>(head[2]);
+    const auto optop = toInteger<qint16>(head[3]);
+    const auto numlen = toInteger<qint16>(head[4]);
+    const auto pointset = toInteger<qint16>(head[5]);
+    const auto stepcount = toInteger<qint32>(head[8]);
+    if (!numtop || !parens || !optop || !numlen || !pointset || !stepcount)
+        return QStringLiteral("第一行的计数不是整数");
+    if (*numtop < 0 || *numtop > kMaxNums || *optop < 0 || *optop > kMaxOps || *numlen < 0 ||
+        *numlen > kMaxEntry || *parens < 0 || *parens > kMaxOps || *pointset < 0 || *pointset > 1 ||
+        (*pointset == 1 && *numlen == 0) || *stepcount < 0)
+        return QStringLiteral("第一行的计数超出范围");
+    if (head[7].quoted || (head[7].text != kTrue && head[7].text != kFalse))
+        return QStringLiteral("第一行的修改标志应为 #TRUE# 或 #FALSE#");
+
+    // The stack lines run up to the first quoted line; their count tells the full layout from
+    // the older one that kept only positions 1, 3, 5, ...
+    qsizetype stackLines = 0;
+    while (1 + stackLines < lines->size() && !(*lines)[1 + stackLines].front().quoted)
+        ++stackLines;
+    const int full = *numtop + *optop;
+    const int oddOnly = (*numtop + 1) / 2 + (*optop + 1) / 2;
+    if (stackLines != full && stackLines != oddOnly)
+        return QStringLiteral("栈的行数与第一行的计数不符");
+    const int step = stackLines == full ? 1 : 2;
+
+    const qsizetype names = lines->size() - 1 - stackLines;
+    if (names < kNameLines || names > kMaxNameLines)
+        return QStringLiteral("文件名行的数目不对，记录不完整");
+    for (qsizetype k = 1; k < lines->size(); ++k) {
+        const Line &line = (*lines)[k];
+        if (line.size() != 1 || (k > stackLines && !line.front().quoted))
+            return QStringLiteral("第 %1 行格式不对").arg(k + 1);
+    }
+
+    qsizetype lineNo = 1;
+    for (int pos = 1; pos <= *numtop; pos += step, ++lineNo) {
+        const auto value = toReal((*lines)[lineNo].front());
+        if (!value)
+            return QStringLiteral("第 %1 行不是有限的数值").arg(lineNo + 1);
+        next.nums[pos] = *value;
+    }
+    for (int pos = 1; pos <= *optop; pos += step, ++lineNo) {
+        const auto code = toInteger<qint16>((*lines)[lineNo].front());
+        if (!code || !isKnownOp(*code) || Op(*code) == Op::End)
+            return QStringLiteral("第 %1 行不是运算符代码").arg(lineNo + 1);
+        next.ops[pos] = *code;
+    }
+
+    next.snaptext = head[0].text;
+    next.numtop = *numtop;
+    next.parens = *parens;
+    next.optop = *optop;
+    next.numlen = *numlen;
+    next.pointset = *pointset;
+    // Entry 0 stands for "nothing pending" and is never written.
+    if (next.numlen > 0)
+        next.numtext[next.numlen] = head[6].text;
+    next.changed = head[7].text == kTrue;
+    next.stepcount = *stepcount;
+    state = std::move(next);
+    return QString();
+}
+
+} // namespace staterecord
