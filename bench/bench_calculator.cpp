@@ -1,0 +1,108 @@
+#include "calculator/calculator.h"
+#include "calculator/staterecord.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace
+{
+
+QString filler(qsizetype bytes)
+{
+    return QString(bytes, u'x');
+}
+
+struct Bench {
+    explicit Bench(qsizetype bytes) : text(filler(bytes)), display(text) {}
+    void reset(benchmark::State &state, int every, qint64 i)
+    {
+        if (i % every)
+            return;
+        state.PauseTiming();
+        display.setText(text);
+        state.ResumeTiming();
+    }
+    QTemporaryDir dir;
+    QString text;
+    StringDisplay display;
+    Calculator calc{display, dir.path() + QStringLiteral("/steps/")};
+};
+
+// A digit press appends to the display; its cost must not grow with the display.
+void DigitPress(benchmark::State &state)
+{
+    Bench b(state.range(0));
+    qint64 i = 0;
+    for (auto _ : state) {
+        b.reset(state, 4096, ++i);
+        // An entry holds 100 keystrokes; placing pi starts it again at slot 9.
+        if (b.calc.state().numlen == kMaxEntry)
+            (void)b.calc.pressPi();
+        benchmark::DoNotOptimize(b.calc.pressDigit(7));
+    }
+}
+BENCHMARK(DigitPress)->Arg(1024)->Arg(1 << 20);
+
+// "+" with its reduction and the step file it writes (one digit press before it).
+void OperatorPress(benchmark::State &state)
+{
+    Bench b(state.range(0));
+    qint64 i = 0;
+    for (auto _ : state) {
+        b.reset(state, 256, ++i);
+        (void)b.calc.pressDigit(1);
+        benchmark::DoNotOptimize(b.calc.pressOperator(Op::Add));
+    }
+}
+BENCHMARK(OperatorPress)->Arg(1024);
+
+void Equals(benchmark::State &state)
+{
+    Bench b(state.range(0));
+    qint64 i = 0;
+    for (auto _ : state) {
+        b.reset(state, 64, ++i);
+        (void)b.calc.pressDigit(1);
+        benchmark::DoNotOptimize(b.calc.pressEquals());
+    }
+}
+BENCHMARK(Equals)->Arg(1024);
+
+CalcState sampleState(qsizetype bytes)
+{
+    CalcState s;
+    s.snaptext = filler(bytes);
+    s.numtop = 3;
+    s.nums = {0, 1.5, -2.25e10, 3.14159265358979};
+    s.optop = 3;
+    s.ops[1] = 5;
+    s.ops[2] = 10;
+    s.ops[3] = 0;
+    s.numlen = 3;
+    s.numtext[3] = QStringLiteral(" 1 2 3");
+    s.stepcount = 17;
+    return s;
+}
+
+void RecordWrite(benchmark::State &state)
+{
+    const CalcState s = sampleState(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(staterecord::write(s, QStringLiteral("/tmp/yaoshi/steps/ 17")));
+}
+BENCHMARK(RecordWrite)->Arg(1024);
+
+void RecordRead(benchmark::State &state)
+{
+    const QByteArray bytes =
+        staterecord::write(sampleState(state.range(0)), QStringLiteral("/tmp/yaoshi/steps/ 17"));
+    CalcState s;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(staterecord::read(bytes, s));
+}
+BENCHMARK(RecordRead)->Arg(1024);
+
+} // namespace
+
+BENCHMARK_MAIN();
