@@ -413,7 +413,10 @@ QString Calculator::writeSlot(int slot, const QByteArray &record)
     QString reason;
     if (!m_folderReady) {
         QDir dir(m_stepFolder);
-        if (dir.exists() || dir.mkpath(QStringLiteral("."))) {
+        if (dir.exists()) {
+            m_folderReady = true;
+        } else if (dir.mkpath(QStringLiteral("."))) {
+            // The steps hold whatever the user calculated: keep them private.
             QFile::setPermissions(m_stepFolder,
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             m_folderReady = true;

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void stepBackRestoresEveryStackEntry();
     void stepBackRefusesForeignOrDamagedSlots();
     void historyWriteFailureIsReportedOnce();
+    void stepFolderIsPrivate();
     void documentRoundTrip_data();
     void documentRoundTrip();
     void newDocumentEmptiesTheDisplay();
@@ -257,6 +258,21 @@ void TestCalculator::historyWriteFailureIsReportedOnce()
     QCOMPARE(pressKeys(calc, QStringLiteral("2 + 3 =")), QString());
     QCOMPARE(display.text(), QStringLiteral(" 1+2+3= 6\r\n "));
     QVERIFY(!calc.stepBack());
+}
+
+void TestCalculator::stepFolderIsPrivate()
+{
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
+    StringDisplay display(QStringLiteral(" "));
+    Calculator calc(display, Calculator::defaultStepFolder());
+    pressKeys(calc, QStringLiteral("1 +"));
+    const QString folder = cache.path() + QStringLiteral("/yaoshi/steps/");
+    QCOMPARE(calc.slotFile(1), folder + QStringLiteral(" 1"));
+    QVERIFY(QFile::exists(calc.slotFile(1)));
+    // Owner, group and others: only the owner may enter.
+    QCOMPARE(QFile::permissions(folder) & 0x7077,
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void TestCalculator::documentRoundTrip_data()
