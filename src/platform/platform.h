@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QImage;
+class QPrinter;
+class QWidget;
+
+// The desktop services the windows use: file and printer dialogs and message boxes. Windows reach
+// them only through this interface, so tests answer every dialog from a script.
+class Platform
+{
+public:
+    // Button sets and answers of a message box, with the numbers callers compare against.
+    enum class Buttons { Ok = 0, YesNoCancel = 3, YesNo = 4 };
+    enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+    virtual ~Platform() = default;
+
+    // Modal file dialogs. `filter` is a list of description|pattern pairs joined by "|", as in
+    // "(*.bmp)|*.bmp|(*.ico)|*.ico". They return the chosen path, empty on Cancel; `chosenFilter`
+    // (when given) receives the index of the pair that was selected.
+    virtual QString showOpen(QWidget *parent, const QString &filter) = 0;
+    virtual QString showSave(QWidget *parent, const QString &filter,
+                             int *chosenFilter = nullptr) = 0;
+
+    // A modal message box; the first button is the default. Closing it without a button answers
+    // Cancel where there is one.
+    virtual Answer showMessage(QWidget *parent, const QString &prompt, const QString &title,
+                               Buttons buttons) = 0;
+
+    // The modal printer dialog: sets `printer` up and returns the number of copies chosen, or
+    // nothing when the user cancelled.
+    virtual std::optional<int> showPrinter(QWidget *parent, QPrinter &printer) = 0;
+};
+
+// "(*.txt)|*.txt" as Qt name filters: {"(*.txt) (*.txt)"}.
+QStringList qtNameFilters(const QString &filter);
+
+// Prints `image` once per copy, one page each, at the size it has on a 96 dpi screen.
+bool printImagePages(QPrinter &printer, const QImage &image, int copies);
+
+// Writes `image` to `path` in `format` ("BMP", "ICO"), atomically: on failure the file that was
+// there stays as it was, and `error` says why.
+bool writePicture(const QImage &image, const QString &path, const char *format, QString *error);
