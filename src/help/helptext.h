@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// The help window's text, one entry per line.
+QStringList helpLines();
