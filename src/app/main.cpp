@@ -1,11 +1,15 @@
+#include "calculator/calculatorwindow.h"
+#include "help/helpwindow.h"
+#include "platform/qtplatform.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("曜石"));
-    window.show();
+    QtPlatform platform;
+    HelpWindow help;
+    CalculatorWindow calculator(platform, help, Calculator::defaultStepFolder());
+    calculator.load();
     return app.exec();
 }

@@ -187,7 +187,7 @@ QString opCaption(Op function)
     }
 }
 
-Calculator::Calculator(Display &display, QString stepFolder)
+Calculator::Calculator(CalcDisplay &display, QString stepFolder)
     : m_display(display), m_stepFolder(std::move(stepFolder))
 {
 }

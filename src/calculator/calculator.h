@@ -18,7 +18,7 @@ class Calculator
 {
 public:
     // `stepFolder` ends with a separator; slot k's file is the folder followed by " k".
-    Calculator(Display &display, QString stepFolder);
+    Calculator(CalcDisplay &display, QString stepFolder);
 
     static QString defaultStepFolder();
     QString slotFile(int slot) const;
@@ -57,7 +57,7 @@ private:
     QString writeSlot(int slot, const QByteArray &record);
     QString finishOperator(CalcState &s, Op op, QString caption);
 
-    Display &m_display;
+    CalcDisplay &m_display;
     QString m_stepFolder;
     CalcState m_s;
     // The step each slot was last written with in this run, so going back never reads a slot

@@ -5,10 +5,10 @@
 // The calculator's display as the engine sees it: a document it appends to, replaces whole, and
 // reads as a whole only when it takes a record. A window implements this over its text box, so
 // an append never rebuilds the whole text.
-class Display
+class CalcDisplay
 {
 public:
-    virtual ~Display() = default;
+    virtual ~CalcDisplay() = default;
     virtual QString text() const = 0;
     virtual bool isEmpty() const = 0;
     // The last character, or a null QChar when the display is empty.
@@ -18,7 +18,7 @@ public:
 };
 
 // A display held in a plain string, for tests, benchmarks and tools without a window.
-class StringDisplay final : public Display
+class StringDisplay final : public CalcDisplay
 {
 public:
     explicit StringDisplay(QString text = QString()) : m_text(std::move(text)) {}

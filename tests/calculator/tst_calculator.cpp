@@ -16,7 +16,7 @@ struct Session {
 };
 
 // Everything a press may change, as one comparable text.
-static QString stateText(const Calculator &calc, const Display &display)
+static QString stateText(const Calculator &calc, const CalcDisplay &display)
 {
     const CalcState &s = calc.state();
     QString out = QStringLiteral("numlen=%1 pointset=%2 parens=%3 entry='%4' nums=")

@@ -1,0 +1,415 @@
+#include "calculatorwindow.h"
+
+#include "help/helpwindow.h"
+#include "help/printwindow.h"
+#include "platform/layout.h"
+#include "platform/platform.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFile>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+
+namespace
+{
+
+const QString kTitle = QStringLiteral("提示");
+const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
+constexpr qint64 kMaxDocumentBytes = 256 * 1024 * 1024;
+
+enum class Face { Window, Song12, Kai14, Kai10 };
+
+QFont faceFont(Face face, const QFont &windowFont)
+{
+    switch (face) {
+    case Face::Song12:
+        return QFont(QStringLiteral("宋体"), 12);
+    case Face::Kai14: {
+        QFont font(QStringLiteral("楷体_GB2312"));
+        font.setPointSizeF(14.25);
+        return font;
+    }
+    case Face::Kai10: {
+        QFont font(QStringLiteral("楷体_GB2312"));
+        font.setPointSizeF(10.5);
+        return font;
+    }
+    case Face::Window:
+        break;
+    }
+    return windowFont;
+}
+
+} // namespace
+
+CalculatorWindow::CalculatorWindow(Platform &platform, HelpWindow &help, const QString &stepFolder,
+                                   QWidget *parent)
+    : QMainWindow(parent), m_platform(platform), m_help(help), m_calc(m_display, stepFolder)
+{
+    setObjectName(QStringLiteral("Frm1"));
+    setWindowTitle(QStringLiteral("曜石.1.0"));
+}
+
+void CalculatorWindow::load()
+{
+    if (!isLoaded()) {
+        build();
+        setCalculationMode(true);
+    }
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    show();
+}
+
+void CalculatorWindow::build()
+{
+    using Handler = void (CalculatorWindow::*)();
+    struct Control {
+        const char *name;
+        int index; // in its button group; -1 for a button of its own
+        const char16_t *caption;
+        int left, top, width, height;
+        Face face;
+        int tabIndex;
+        const char16_t *tooltip;
+        Handler clicked;
+    };
+    static const Control kControls[] = {
+        {"N", 0, u"0", 240, 2520, 735, 375, Face::Song12, 0, nullptr, nullptr},
+        {"N", 1, u"1", 1200, 2520, 735, 375, Face::Song12, 1, nullptr, nullptr},
+        {"N", 2, u"2", 2160, 2520, 735, 375, Face::Song12, 2, nullptr, nullptr},
+        {"N", 3, u"3", 240, 3120, 735, 375, Face::Song12, 3, nullptr, nullptr},
+        {"N", 4, u"4", 1200, 3120, 735, 375, Face::Song12, 4, nullptr, nullptr},
+        {"N", 5, u"5", 2160, 3120, 735, 375, Face::Song12, 5, nullptr, nullptr},
+        {"N", 6, u"6", 240, 3720, 735, 375, Face::Song12, 6, nullptr, nullptr},
+        {"N", 7, u"7", 1200, 3720, 735, 375, Face::Song12, 7, nullptr, nullptr},
+        {"N", 8, u"8", 2160, 3720, 735, 375, Face::Song12, 8, nullptr, nullptr},
+        {"N", 9, u"9", 240, 4320, 735, 375, Face::Song12, 9, nullptr, nullptr},
+        {"dian", -1, u".点", 1200, 4320, 735, 375, Face::Kai14, 10, nullptr,
+         &CalculatorWindow::pointClicked},
+        {"ji", 5, u"+", 3120, 2520, 735, 375, Face::Window, 11, nullptr, nullptr},
+        {"ji", 6, u"-", 4080, 2520, 735, 375, Face::Window, 12, nullptr, nullptr},
+        {"ji", 10, u"*", 3120, 3120, 735, 375, Face::Song12, 13, nullptr, nullptr},
+        {"ji", 11, u"/", 4080, 3120, 735, 375, Face::Window, 14, nullptr, nullptr},
+        {"den", -1, u"=", 2160, 4320, 735, 375, Face::Window, 15, nullptr,
+         &CalculatorWindow::equalsClicked},
+        {"hs", 40, u"sin", 5040, 2520, 735, 375, Face::Window, 16, u"键盘输入s", nullptr},
+        {"hs", 41, u"cos", 5040, 3120, 735, 375, Face::Window, 17, u"键盘输入c", nullptr},
+        {"hs", 42, u"lg", 5040, 3720, 735, 375, Face::Window, 18, u"键盘输入l", nullptr},
+        {"hs", 43, u"Ln", 5040, 4320, 735, 375, Face::Window, 19, u"键盘输入L", nullptr},
+        {"lk", -1, u"(", 3120, 3720, 735, 375, Face::Window, 20, nullptr,
+         &CalculatorWindow::openParenClicked},
+        {"rk", -1, u")", 4080, 3720, 735, 375, Face::Window, 21, nullptr,
+         &CalculatorWindow::closeParenClicked},
+        {"mi", -1, u"^幂", 3120, 4320, 735, 375, Face::Kai10, 22, nullptr,
+         &CalculatorWindow::powerClicked},
+        {"jc", -1, u"n!", 4080, 4320, 735, 375, Face::Window, 23, nullptr,
+         &CalculatorWindow::factorialClicked},
+        {"Cd1", -1, u"π", 240, 4920, 735, 375, Face::Song12, 24, nullptr,
+         &CalculatorWindow::piClicked},
+        {"Cd2", -1, u"e", 1200, 4920, 735, 375, Face::Song12, 25, nullptr,
+         &CalculatorWindow::eClicked},
+        {"Cd3", -1, u"上一步", 3360, 4920, 1095, 375, Face::Kai10, 26,
+         u"可以上推20步,快捷键为上箭头,先按TAB键", &CalculatorWindow::stepBackClicked},
+        {"Text1", -1, nullptr, 240, 120, 5535, 2175, Face::Window, 27, nullptr, nullptr},
+        {"Cd4", -1, u"到计算状态", 4680, 4920, 1095, 375, Face::Window, 28,
+         u"当输入文本结实后须按此按钮,快捷键为Tab", &CalculatorWindow::calculationModeClicked},
+        {"hs", 44, u"atn", 2160, 4920, 735, 375, Face::Window, 29, u"反正切函数,键盘输入a",
+         nullptr},
+    };
+
+    auto *controls = new QWidget(this);
+    controls->setObjectName(QStringLiteral("controls"));
+    QHash<QString, QButtonGroup *> groups;
+    for (const char *name : {"N", "ji", "hs"}) {
+        auto *group = new QButtonGroup(controls);
+        group->setObjectName(QLatin1String(name));
+        groups.insert(QLatin1String(name), group);
+    }
+    connect(groups[QStringLiteral("N")], &QButtonGroup::idClicked, this,
+            &CalculatorWindow::digitClicked);
+    connect(groups[QStringLiteral("ji")], &QButtonGroup::idClicked, this,
+            &CalculatorWindow::operatorClicked);
+    connect(groups[QStringLiteral("hs")], &QButtonGroup::idClicked, this,
+            &CalculatorWindow::functionClicked);
+
+    QList<QWidget *> tabOrder(std::size(kControls));
+    for (const Control &c : kControls) {
+        QWidget *widget = nullptr;
+        if (!c.caption) {
+            auto *text = new QPlainTextEdit(controls);
+            text->setPlainText(QStringLiteral(" "));
+            text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            text->setTabChangesFocus(true);
+            QPalette palette = text->palette();
+            palette.setColor(QPalette::Base, QColor(0, 255, 255));
+            text->setPalette(palette);
+            text->viewport()->installEventFilter(this);
+            connect(text, &QPlainTextEdit::textChanged, this, [this] { m_calc.markChanged(); });
+            m_text = text;
+            widget = text;
+        } else {
+            auto *button = new QPushButton(QString::fromUtf16(c.caption), controls);
+            button->setAutoDefault(false);
+            if (c.index >= 0)
+                groups[QLatin1String(c.name)]->addButton(button, c.index);
+            else
+                connect(button, &QPushButton::clicked, this, c.clicked);
+            widget = button;
+        }
+        widget->setObjectName(QLatin1String(c.name));
+        widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
+        widget->setFont(faceFont(c.face, font()));
+        if (c.tooltip)
+            widget->setToolTip(QString::fromUtf16(c.tooltip));
+        widget->installEventFilter(this);
+        tabOrder[c.tabIndex] = widget;
+    }
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    m_modeButton = controls->findChild<QWidget *>(QStringLiteral("Cd4"));
+
+    setCentralWidget(controls);
+
+    auto *bar = new QMenuBar(this);
+    const auto addEntry = [&](const char *name, const char16_t *caption, auto handler) {
+        auto *action = new QAction(QString::fromUtf16(caption), bar);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        bar->addAction(action);
+    };
+    auto *file = new QAction(QStringLiteral("文件&f"), bar);
+    file->setObjectName(QStringLiteral("nmufile"));
+    bar->addAction(file);
+    addEntry("nmunew", u"新建&n", [this] { newDocument(); });
+    addEntry("nmuopen", u"打开&o", &CalculatorWindow::openDocument);
+    addEntry("nmusave", u"保存&s", [this] { saveDocument(); });
+    addEntry("nmusaveas", u"另存为&a", [this] { saveDocumentAs(); });
+    addEntry("nmuprint", u"打印&p", &CalculatorWindow::printDocument);
+    addEntry("nmuexit", u"退出&e", &CalculatorWindow::close);
+    addEntry("nmuf1", u"帮助&h", &CalculatorWindow::showHelp);
+    addEntry("nmuabout", u"关于&b", &CalculatorWindow::showAbout);
+    // Narrow items, so that all nine fit the width of the window.
+    bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
+    setMenuBar(bar);
+    resize(twips(6165), twips(5475) + bar->sizeHint().height());
+    move(twips(3135), twips(1845));
+
+    m_display.attach(m_text);
+    tabOrder.front()->setFocus();
+}
+
+void CalculatorWindow::unload()
+{
+    m_display.attach(nullptr);
+    setMenuBar(nullptr);
+    // Deferred: the close may come from one of the controls' own handlers.
+    QWidget *controls = takeCentralWidget();
+    controls->setParent(nullptr);
+    controls->deleteLater();
+}
+
+void CalculatorWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing starts a new document first; a cancelled save prompt keeps the window open.
+    if (isLoaded() && !newDocument()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (isLoaded())
+        unload();
+}
+
+void CalculatorWindow::setCalculationMode(bool on)
+{
+    m_keyPreview = on;
+}
+
+bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (m_keyPreview) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            keyDown(virtualKeyCode(key->key(), key->modifiers()), shiftState(key->modifiers()));
+        }
+        break; // the key goes on to the focused control
+    case QEvent::MouseButtonPress:
+        if (m_text && watched == m_text->viewport())
+            setCalculationMode(false);
+        break;
+    case QEvent::FocusIn:
+        if (watched == m_modeButton)
+            setCalculationMode(true);
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CalculatorWindow::keyDown(int keyCode, int shift)
+{
+    run(keyCommand(keyCode, shift));
+}
+
+void CalculatorWindow::run(KeyCommand command)
+{
+    switch (command.action) {
+    case KeyAction::None:
+        break;
+    case KeyAction::Digit:
+        digitClicked(command.index);
+        break;
+    case KeyAction::Point:
+        pointClicked();
+        break;
+    case KeyAction::Pi:
+        piClicked();
+        break;
+    case KeyAction::E:
+        eClicked();
+        break;
+    case KeyAction::Function:
+        functionClicked(command.index);
+        break;
+    case KeyAction::OpenParen:
+        openParenClicked();
+        break;
+    case KeyAction::CloseParen:
+        closeParenClicked();
+        break;
+    case KeyAction::Operator:
+        operatorClicked(command.index);
+        break;
+    case KeyAction::Power:
+        powerClicked();
+        break;
+    case KeyAction::Factorial:
+        factorialClicked();
+        break;
+    case KeyAction::Equals:
+        equalsClicked();
+        break;
+    case KeyAction::StepBack:
+        stepBackClicked();
+        break;
+    }
+}
+
+void CalculatorWindow::report(const QString &message)
+{
+    if (!message.isEmpty())
+        m_platform.showMessage(this, message, kTitle, Platform::Buttons::Ok);
+}
+
+void CalculatorWindow::digitClicked(int index)
+{
+    report(m_calc.pressDigit(index));
+}
+
+void CalculatorWindow::functionClicked(int index)
+{
+    report(m_calc.pressFunction(Op(index)));
+}
+
+void CalculatorWindow::operatorClicked(int index)
+{
+    report(m_calc.pressOperator(Op(index)));
+}
+
+bool CalculatorWindow::newDocument()
+{
+    if (m_display.isEmpty())
+        return true;
+    if (m_calc.state().changed) {
+        switch (m_platform.showMessage(this, QStringLiteral("你要保存文件吗？"), kTitle,
+                                       Platform::Buttons::YesNoCancel)) {
+        case Platform::Answer::Yes:
+            if (!saveDocument())
+                return false;
+            break;
+        case Platform::Answer::No:
+            break;
+        default:
+            return false;
+        }
+    }
+    m_calc.resetDocument();
+    return true;
+}
+
+void CalculatorWindow::openDocument()
+{
+    // With unsaved changes, Open only offers to save them and starts a new document.
+    if (m_calc.state().changed) {
+        if (newDocument())
+            m_calc.setChanged(false);
+        return;
+    }
+    const QString path = m_platform.showOpen(this, kDocumentFilter);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    QString error;
+    if (!file.open(QIODevice::ReadOnly))
+        error = file.errorString();
+    else if (file.size() > kMaxDocumentBytes)
+        error = QStringLiteral("文件太大");
+    else
+        error = m_calc.openDocument(file.readAll());
+    if (!error.isEmpty()) {
+        report(QStringLiteral("无法打开文件“%1”：%2").arg(path, error));
+        return;
+    }
+    m_calc.setDocName(path);
+}
+
+bool CalculatorWindow::saveDocument()
+{
+    const QString name = m_calc.state().docname;
+    return name.isEmpty() ? saveDocumentAs() : writeDocument(name);
+}
+
+bool CalculatorWindow::saveDocumentAs()
+{
+    const QString path = m_platform.showSave(this, kDocumentFilter);
+    return !path.isEmpty() && writeDocument(path);
+}
+
+bool CalculatorWindow::writeDocument(const QString &path)
+{
+    const QByteArray record = m_calc.documentRecord();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(record) != record.size() || !file.commit()) {
+        report(QStringLiteral("无法保存文件“%1”：%2").arg(path, file.errorString()));
+        return false;
+    }
+    m_calc.setChanged(false);
+    return true;
+}
+
+void CalculatorWindow::printDocument()
+{
+    // A print window of its own each time, gone at the end, so that every command prints.
+    PrintWindow printWindow(m_platform, this);
+    printWindow.load(m_display.text());
+}
+
+void CalculatorWindow::showHelp()
+{
+    if (!m_help.isLoaded())
+        m_help.load();
+}
+
+void CalculatorWindow::showAbout()
+{
+    m_platform.showMessage(this, QStringLiteral("曜石 1.0  曜石项目组 制作  版权所有 (C) 2026"),
+                           QStringLiteral("哈哈"), Platform::Buttons::YesNo);
+}

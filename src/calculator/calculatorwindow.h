@@ -1,0 +1,77 @@
+#pragma once
+
+#include "calculator.h"
+#include "keytable.h"
+#include "textboxdisplay.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class HelpWindow;
+class Platform;
+
+// The calculator window. The object lives for the whole run and keeps the calculation; its
+// controls are made afresh each time it is loaded and go when it is closed.
+//
+// In calculation mode the window sees every key before the focused control and turns the keys
+// of its table into key presses; in editing mode the keys only edit the display. A click into the
+// display switches to editing, the "到计算状态" button (or Tab out of the display) back.
+class CalculatorWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    CalculatorWindow(Platform &platform, HelpWindow &help, const QString &stepFolder,
+                     QWidget *parent = nullptr);
+
+    bool isLoaded() const { return centralWidget() != nullptr; }
+    // Makes the controls if the window is not loaded, then shows it.
+    void load();
+    bool calculationMode() const { return m_keyPreview; }
+    const Calculator &engine() const { return m_calc; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void build();
+    void unload();
+    void setCalculationMode(bool on);
+    void keyDown(int keyCode, int shift);
+    void run(KeyCommand command);
+    void report(const QString &message);
+
+    void digitClicked(int index);
+    void functionClicked(int index);
+    void operatorClicked(int index);
+    void pointClicked() { report(m_calc.pressPoint()); }
+    void piClicked() { report(m_calc.pressPi()); }
+    void eClicked() { report(m_calc.pressE()); }
+    void openParenClicked() { report(m_calc.pressOpenParen()); }
+    void closeParenClicked() { report(m_calc.pressCloseParen()); }
+    void powerClicked() { report(m_calc.pressPower()); }
+    void factorialClicked() { report(m_calc.pressFactorial()); }
+    void equalsClicked() { report(m_calc.pressEquals()); }
+    void stepBackClicked() { m_calc.stepBack(); }
+    void calculationModeClicked() { setCalculationMode(true); }
+
+    // Document commands. Each returns false when the user cancelled or a write failed, so that
+    // the command that asked for it stops too.
+    bool newDocument();
+    void openDocument();
+    bool saveDocument();
+    bool saveDocumentAs();
+    bool writeDocument(const QString &path);
+    void printDocument();
+    void showHelp();
+    void showAbout();
+
+    Platform &m_platform;
+    HelpWindow &m_help;
+    TextBoxDisplay m_display;
+    Calculator m_calc;
+    bool m_keyPreview = false;
+    QPointer<QPlainTextEdit> m_text;
+    QPointer<QWidget> m_modeButton;
+};

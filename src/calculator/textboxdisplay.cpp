@@ -1,0 +1,66 @@
+#include "textboxdisplay.h"
+
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace
+{
+
+QString toBoxText(QString text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r"));
+    return text.replace(lineBreak, QStringLiteral("\n"));
+}
+
+} // namespace
+
+QString TextBoxDisplay::text() const
+{
+    if (!m_box)
+        return {};
+    return m_box->toPlainText().replace(u'\n', QLatin1String("\r\n"));
+}
+
+bool TextBoxDisplay::isEmpty() const
+{
+    return !m_box || m_box->document()->isEmpty();
+}
+
+QChar TextBoxDisplay::lastChar() const
+{
+    if (isEmpty())
+        return {};
+    const QTextDocument *doc = m_box->document();
+    // The document ends in a paragraph separator of its own; the one before it is the text's.
+    const QChar c = doc->characterAt(doc->characterCount() - 2);
+    return c == QChar::ParagraphSeparator ? QChar(u'\n') : c;
+}
+
+void TextBoxDisplay::append(const QString &piece)
+{
+    if (!m_box)
+        return;
+    QTextCursor cursor(m_box->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(toBoxText(piece));
+    showEnd();
+}
+
+void TextBoxDisplay::setText(const QString &text)
+{
+    if (!m_box)
+        return;
+    m_box->setPlainText(toBoxText(text));
+    showEnd();
+}
+
+void TextBoxDisplay::showEnd()
+{
+    QTextCursor cursor = m_box->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    m_box->setTextCursor(cursor);
+    m_box->ensureCursorVisible();
+}
