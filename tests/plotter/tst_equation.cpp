@@ -1,0 +1,138 @@
+#include "core/numtext.h"
+#include "plotter/equation.h"
+
+#include <QTest>
+
+#include <cmath>
+
+class TestEquation : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parsegroups_data();
+    void parsegroups();
+    void refusesUnmatchedParentheses_data();
+    void refusesUnmatchedParentheses();
+    void evaluates_data();
+    void evaluates();
+    void failureValue();
+};
+
+void TestEquation::parsegroups_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("groups");
+    const auto row = [](const char *name, const char *text, QStringList groups) {
+        groups.prepend(QString());
+        QTest::newRow(name) << QString::fromUtf8(text) << groups;
+    };
+    row("variable", "x", {"x"});
+    row("no parentheses", "30 * sin x", {"30 * sin x"});
+    row("square", "( x + 20 ) ^ 2", {"x + 20", "y1 ^ 2"});
+    row("two groups", "( x + 1 ) * ( x - 1 )", {"x + 1", "x - 1", "y1 * y2"});
+    row("function arguments", "sin ( 2 * x ) + lg ( x )", {"2 * x", "x", "sin y1 + lg y2"});
+    row("missing blanks", "(x + 20)", {" + 2", "y1"});
+    row("surplus close dropped", "x )", {"x"});
+    row("unclosed open", "( x + 1", {"x + 1"});
+    row("two blanks in parens", "(  )", {"", "y1"});
+    row("case kept", "Sin ( X )", {"X", "Sin y1"});
+    row("blanks only", "   ", {"   "});
+    row("eleven groups",
+        "( 1 ) + ( 2 ) + ( 3 ) + ( 4 ) + ( 5 ) + ( 6 ) + ( 7 ) + ( 8 ) + ( 9 ) + ( 10 )",
+        {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10",
+         "y1 + y2 + y3 + y4 + y5 + y6 + y7 + y8 + y9 + y10"});
+    row("nested", "( ( x ) )", {"x", "y1", "y2"});
+}
+
+void TestEquation::parsegroups()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, groups);
+    QCOMPARE(::parsegroups(text), std::optional<QStringList>(groups));
+}
+
+void TestEquation::refusesUnmatchedParentheses_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const char *text : {"( )", "()", "(x)", "( ( x + 1", "x ) + 1 ) + ( 2", "( ( ( ("})
+        QTest::newRow(text) << QString::fromLatin1(text);
+}
+
+void TestEquation::refusesUnmatchedParentheses()
+{
+    QFETCH(QString, text);
+    QCOMPARE(::parsegroups(text), std::nullopt);
+}
+
+void TestEquation::evaluates_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<QString>("value"); // display form, or "fail"
+    const auto row = [](const char *name, const char *text, double x, const char *value) {
+        QTest::newRow(name) << QString::fromUtf8(text) << x << QString::fromUtf8(value);
+    };
+    row("variable", "x", 2, " 2");
+    row("sine at 0", "30 * sin x", 0, " 0");
+    row("square at its root", "( x + 20 ) ^ 2", -20, " 0");
+    row("references read their own groups", "( x + 1 ) * ( x - 1 )", 3, " 8");
+    row("pole", "1 / x", 0, "fail");
+    row("lg of zero", "lg x", 0, "fail");
+    row("ln of a negative", "ln x", -1, "fail");
+    row("root of a negative", "( 0 - 8 ) ^ 0.5", 0, "fail");
+    row("zero to a negative power", "x ^ -1", 0, "fail");
+    row("overflowing power", "10 ^ x", 400, "fail");
+    row("number too large", "1e999 + x", 0, "fail");
+    row("lg", "lg 100", 0, " 2");
+    row("atn", "4 * atn 1", 0, " 3.14159265358979");
+    row("trailing blank", "x + 1 ", 7, " 7");
+    row("two blanks", "x  + 1", 7, " 7");
+    row("no operator", "2 x", 7, " 2");
+    row("names are case-sensitive", "Sin x", 7, " 0");
+    row("number tokens", "2.5 * 2x + 1e3 + pi", 0, " 1005");
+    row("empty group takes the last value", "( x + 1 ) * (  )", 2, " 9");
+    row("group not yet computed reads 0", "( y2 + 1 ) + ( x )", 5, " 6");
+    row("reference beyond the list", "y9 + x", 1, "fail");
+    row("lone y", "y + 1", 1, " 1");
+    row("too few operands", "+ + x", 1, "fail");
+    row("minus groups from the left", "10 - 2 - 3", 0, " 5");
+    row("plus after minus", "10 - 2 + 3", 0, " 11");
+    row("divide groups from the left", "8 / 4 / 2", 0, " 1");
+    row("mixed levels", "10 - 2 * 3 + 1", 0, " 5");
+    row("power groups from the right", "2 ^ 3 ^ 2", 0, " 512");
+    row("functions bind before power", "sin x ^ 2 + cos x ^ 2", 0.7, " 1");
+    row("function of a product", "sin 2 * x", 1, " .909297426825682");
+    row("adjacent functions nest", "atn sin x", 1, " .69952164434852");
+    row("sin of cos", "sin cos x", 0, " .841470984807897");
+    row("leading minus negates", "- x", 3, "-3");
+    row("negated group squared", "( - x ) ^ 2", 3, " 9");
+    row("leading minus before a power", "- x ^ 2 + 1", 3, "-8");
+}
+
+void TestEquation::evaluates()
+{
+    QFETCH(QString, text);
+    QFETCH(double, x);
+    QFETCH(QString, value);
+    const auto groups = ::parsegroups(text);
+    QVERIFY(groups);
+    const auto result = Equation(*groups).evaluate(x);
+    QCOMPARE(result ? yaoshi::displayForm(*result) : QStringLiteral("fail"), value);
+}
+
+void TestEquation::failureValue()
+{
+    QCOMPARE(evalgroups({}, 1, 0, 1), 151.0);
+    QCOMPARE(evalgroups({QString(), QStringLiteral("1 / x")}, 0, 50, 5), 80.2);
+    // Powers wait on the stack: 100 values fit a group, 101 do not.
+    const QString hundred = QStringLiteral("2") + QStringLiteral(" ^ 1").repeated(99);
+    QCOMPARE(evalgroups({QString(), hundred}, 0, 0, 1), 2.0);
+    QCOMPARE(evalgroups({QString(), hundred + QStringLiteral(" ^ 1")}, 0, 0, 1), 151.0);
+    // Sums reduce as they go, so any number of terms fits.
+    const QString sum = QStringLiteral("1") + QStringLiteral(" + 1").repeated(199);
+    QCOMPARE(evalgroups({QString(), sum}, 0, 0, 1), 200.0);
+}
+
+QTEST_GUILESS_MAIN(TestEquation)
+#include "tst_equation.moc"
