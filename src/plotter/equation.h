@@ -15,7 +15,9 @@
 // error, unless its parentheses cannot be matched at all.
 std::optional<QStringList> parsegroups(const QString &text);
 
-// A group list compiled once, so that evaluating it at a sample reads no text.
+// A group list compiled once per Run. Where the stacks stand at every token depends only on the
+// tokens, never on x, so the whole evaluation is worked out here, once, as a straight run of
+// steps on fixed stack slots; evaluating at a sample only does the arithmetic.
 class Equation
 {
 public:
@@ -27,14 +29,50 @@ public:
     // negative number, an overflow, a stack overflow, a bad group reference).
     std::optional<double> evaluate(double x) const;
 
-private:
-    enum class Kind : quint8 { Number, Variable, Reference, Operator, End, Fail };
-    struct Token {
-        Kind kind;
-        int code;     // operator code, or the group a reference reads
-        double value; // number value
+    // A step works on one buffer: the value stack in slots 0..100, then x, then the results of
+    // the groups. A binary step combines its slot with the source slot, or with its constant.
+    enum class Opcode : quint8 {
+        Const, // b[slot] = value
+        Copy,  // b[slot] = b[source]
+        Add,   // b[slot] = b[slot] + b[source]
+        Sub,
+        Mul,
+        Div,
+        Pow,
+        AddK, // b[slot] = b[slot] + value
+        SubK,
+        MulK,
+        DivK,
+        PowK,
+        Square,
+        Sin, // b[slot] = sin(b[slot])
+        Cos,
+        Lg,
+        Ln,
+        Atn,
+        Fail,
     };
-    std::vector<Token> m_tokens; // each group's tokens followed by an End
+    struct Step {
+        Opcode op;
+        quint16 slot;
+        int source;
+        double value;
+    };
+
+private:
+    struct Group {
+        std::vector<Step> steps;
+        int maxSlot = 0;
+        bool selfContained = true; // touches no slot below 1 and leaves one value
+        bool failed = false;
+    };
+    Group compileGroup(const QString &text, int index) const;
+    void append(const std::vector<Group> &compiled, const std::vector<bool> &inlined, int group,
+                int shift);
+    void emit(Step step);
+    std::optional<double> run(double *buffer, double x) const;
+
+    std::vector<Step> m_steps;
     int m_groups = 0;
 };
 
