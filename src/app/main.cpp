@@ -1,6 +1,7 @@
 #include "calculator/calculatorwindow.h"
 #include "help/helpwindow.h"
 #include "platform/qtplatform.h"
+#include "plotter/plotterwindow.h"
 
 #include <QApplication>
 
@@ -10,6 +11,8 @@ int main(int argc, char *argv[])
     QtPlatform platform;
     HelpWindow help;
     CalculatorWindow calculator(platform, help, Calculator::defaultStepFolder());
+    PlotterWindow plotter(platform, [&calculator] { calculator.load(); });
     calculator.load();
+    plotter.load();
     return app.exec();
 }

@@ -1,0 +1,80 @@
+#include "plotter/plot.h"
+#include "plotter/plotpicture.h"
+
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+#ifdef YAOSHI_HAVE_MUPARSER
+#include <muParser.h>
+#endif
+
+namespace
+{
+
+// The same five equations in the plotter's syntax and in muParser's.
+const char *const kEquations[] = {"( x + 20 ) ^ 2", "30 * sin x", "sin ( 2 * x ) + lg ( x )",
+                                  "( x + 1 ) * ( x - 1 )", "1 / x"};
+[[maybe_unused]] const char *const kMuParser[] = {"(x+20)^2", "30*sin(x)", "sin(2*x)+log10(x)",
+                                                  "(x+1)*(x-1)", "1/x"};
+constexpr int kSamples = 301;
+
+// The 301 abscissae of the first view.
+double sample(int i)
+{
+    return i - 150.0;
+}
+
+// Per evaluation: each iteration evaluates all 301 samples.
+void Evaluator(benchmark::State &state)
+{
+    const Equation equation(*parsegroups(QString::fromUtf8(kEquations[state.range(0)])));
+    for (auto _ : state) {
+        for (int i = 0; i < kSamples; ++i)
+            benchmark::DoNotOptimize(equation.evaluate(sample(i)));
+    }
+    state.SetItemsProcessed(state.iterations() * kSamples);
+    state.counters["ns_per_eval"] =
+        benchmark::Counter(double(state.iterations()) * kSamples,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(Evaluator)->DenseRange(0, 4);
+
+#ifdef YAOSHI_HAVE_MUPARSER
+void MuParser(benchmark::State &state)
+{
+    double x = 0;
+    mu::Parser parser;
+    parser.DefineVar("x", &x);
+    parser.SetExpr(kMuParser[state.range(0)]);
+    for (auto _ : state) {
+        for (int i = 0; i < kSamples; ++i) {
+            x = sample(i);
+            benchmark::DoNotOptimize(parser.Eval());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kSamples);
+    state.counters["ns_per_eval"] =
+        benchmark::Counter(double(state.iterations()) * kSamples,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(MuParser)->DenseRange(0, 4);
+#endif
+
+// One full redraw of four equations into the picture's image: labels, axes and dots.
+void Redraw(benchmark::State &state)
+{
+    Equations equations;
+    for (int i = 0; i < 4; ++i)
+        equations[i] = Equation(*parsegroups(QString::fromUtf8(kEquations[i])));
+    const PlotView view{0, 0, 1};
+    QImage image(344, 391, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(kPictureBackground);
+        renderPlot(image, plotcurves(view, equations));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(Redraw);
+
+} // namespace

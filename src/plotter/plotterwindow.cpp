@@ -1,0 +1,281 @@
+#include "plotterwindow.h"
+
+#include "core/numtext.h"
+#include "platform/layout.h"
+#include "platform/platform.h"
+#include "plotpicture.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+
+namespace
+{
+
+const QColor kWindowColour(180, 139, 179);
+const QColor kReadoutColour(204, 224, 225);
+const QColor kCaptionPink(255, 192, 192);
+const QString kPictureFilter = QStringLiteral("(*.bmp)|*.bmp|(*.ico)|*.ico");
+const char *const kBoxCaptions[] = {"方程一", "方程二", "参数方程一", "参数方程二"};
+
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+QIcon plotterIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(QColor(0, 0, 160));
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::white, size / 16.0));
+        const qreal m = size / 8.0;
+        p.drawLine(QPointF(m, size / 2.0), QPointF(size - m, size / 2.0));
+        p.drawLine(QPointF(size / 2.0, m), QPointF(size / 2.0, size - m));
+        QPainterPath curve(QPointF(m, size - m));
+        curve.cubicTo(QPointF(size / 2.0, size - m), QPointF(size / 2.0, m), QPointF(size - m, m));
+        p.drawPath(curve);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+PlotterWindow::PlotterWindow(Platform &platform, std::function<void()> showCalculator,
+                             QWidget *parent)
+    : QWidget(parent), m_platform(platform), m_showCalculator(std::move(showCalculator))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("曜石----解方程"));
+    setWindowIcon(plotterIcon());
+    setBackground(this, kWindowColour);
+    resize(twips(6795), twips(8160));
+    move(twips(2415), twips(345));
+}
+
+void PlotterWindow::load()
+{
+    if (!isLoaded())
+        build();
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    show();
+}
+
+void PlotterWindow::build()
+{
+    enum Kind { Caption, Readout, Button, Box };
+    enum Align { Left, Centre };
+    struct Control {
+        const char *name;
+        Kind kind;
+        const char16_t *text;
+        int left, top, width, height;
+        Align align;
+        int tabIndex;
+    };
+    static const Control kControls[] = {
+        {"Lbzj", Caption, u"左上角坐标", 120, 240, 975, 255, Left, 12},
+        {"Lbzjx", Readout, u"", 120, 600, 1095, 255, Left, 14},
+        {"Lbzjy", Readout, u"", 120, 1080, 1095, 255, Left, 15},
+        {"Lbyj", Caption, u"右下角坐标", 120, 1440, 975, 255, Left, 13},
+        {"lbyjx", Readout, u"", 120, 1800, 1095, 255, Left, 16},
+        {"lbyjy", Readout, u"", 120, 2160, 1095, 255, Left, 17},
+        {"Command1", Button, u"保存图片", 120, 3000, 1095, 375, Left, 23},
+        {"Command2", Button, u"返回", 120, 3480, 1095, 375, Left, 24},
+        {"Label1", Caption, u"放大系数", 120, 4080, 855, 255, Centre, 9},
+        {"Lbxs", Readout, u"1", 120, 4440, 1095, 255, Left, 7},
+        {"Cdyx", Button, u"开始运行", 120, 4920, 1095, 375, Left, 6},
+        {"Cdqc", Button, u"清除方程", 120, 5520, 1095, 375, Left, 8},
+        {"Label3", Caption, u"x", 120, 6120, 375, 255, Centre, 4},
+        {"lbx", Readout, u"", 720, 6120, 2535, 255, Left, 2},
+        {"Label4", Caption, u"y", 3480, 6120, 375, 255, Centre, 5},
+        {"Lby", Readout, u"", 4080, 6120, 2535, 255, Left, 3},
+        {"Label2", Caption, u"方程一", 240, 6600, 735, 255, Centre, 10},
+        {"Text1", Box, u"", 1320, 6600, 5415, 270, Left, 0},
+        {"Label5", Caption, u"方程二", 240, 6960, 735, 255, Centre, 11},
+        {"Text2", Box, u"", 1320, 6960, 5415, 270, Left, 1},
+        {"Label6", Caption, u"参数方程一", 120, 7320, 975, 255, Centre, 20},
+        {"Text3", Box, u"", 1320, 7320, 5415, 270, Left, 19},
+        {"Label7", Caption, u"参数方程二", 120, 7680, 975, 255, Left, 22},
+        {"Text4", Box, u"", 1320, 7680, 5415, 270, Left, 21},
+    };
+
+    auto *controls = new QWidget(this);
+    controls->setObjectName(QStringLiteral("controls"));
+    controls->setGeometry(rect());
+    QMap<int, QWidget *> focusOrder;
+    for (const Control &c : kControls) {
+        const QString text = QString::fromUtf16(c.text);
+        QWidget *widget = nullptr;
+        switch (c.kind) {
+        case Caption:
+        case Readout: {
+            auto *label = new QLabel(text, controls);
+            label->setAlignment((c.align == Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                Qt::AlignVCenter);
+            setBackground(label,
+                          c.kind == Readout ? kReadoutColour : palette().color(QPalette::Button));
+            widget = label;
+            break;
+        }
+        case Button:
+            widget = new QPushButton(text, controls);
+            focusOrder.insert(c.tabIndex, widget);
+            break;
+        case Box:
+            widget = new QLineEdit(controls);
+            focusOrder.insert(c.tabIndex, widget);
+            break;
+        }
+        widget->setObjectName(QLatin1String(c.name));
+        widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
+    }
+    const auto label = [controls](const char *name) {
+        return controls->findChild<QLabel *>(QLatin1String(name));
+    };
+    for (const char *name : {"Label3", "Label4"}) {
+        QLabel *caption = label(name);
+        QFont font(QStringLiteral("宋体"));
+        font.setPointSizeF(14.25);
+        caption->setFont(font);
+        setBackground(caption, kCaptionPink);
+    }
+    m_topLeftX = label("Lbzjx");
+    m_topLeftY = label("Lbzjy");
+    m_bottomRightX = label("lbyjx");
+    m_bottomRightY = label("lbyjy");
+    m_zoom = label("Lbxs");
+    m_x = label("lbx");
+    m_y = label("Lby");
+    for (int i = 0; i < 4; ++i) {
+        m_boxes[i] = controls->findChild<QLineEdit *>(QStringLiteral("Text%1").arg(i + 1));
+    }
+    m_boxes[0]->setToolTip(QStringLiteral("请自行算试正确检查,注意空格使用,详看帮助"));
+
+    auto *picture = new PlotPicture(controls);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setGeometry(twipsRect(1440, 120, 5169, 5876));
+    picture->setToolTip(QStringLiteral("左键放大,右键缩小"));
+    picture->clear();
+    m_picture = picture;
+    focusOrder.insert(18, picture);
+    const QList<QWidget *> order = focusOrder.values();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    const auto button = [controls](const char *name) {
+        return controls->findChild<QPushButton *>(QLatin1String(name));
+    };
+    connect(button("Cdyx"), &QPushButton::clicked, this, &PlotterWindow::run);
+    connect(button("Cdqc"), &QPushButton::clicked, this, &PlotterWindow::clearEquations);
+    connect(button("Command1"), &QPushButton::clicked, this, &PlotterWindow::savePicture);
+    connect(button("Command2"), &QPushButton::clicked, this, &PlotterWindow::returnToCalculator);
+    connect(picture, &PlotPicture::pressed, this, &PlotterWindow::pictureMouseDown);
+    connect(picture, &PlotPicture::moved, this, &PlotterWindow::pictureMouseMove);
+    controls->show();
+    m_boxes[0]->setFocus();
+}
+
+void PlotterWindow::redraw(const PlotFrame &frame)
+{
+    m_topLeftX->setText(frame.topLeftX);
+    m_topLeftY->setText(frame.topLeftY);
+    m_bottomRightX->setText(frame.bottomRightX);
+    m_bottomRightY->setText(frame.bottomRightY);
+    m_zoom->setText(frame.zoom);
+    m_picture->clear();
+    m_picture->draw(frame);
+}
+
+void PlotterWindow::run()
+{
+    QStringList failed;
+    for (int i = 0; i < 4; ++i) {
+        const QString text = m_boxes[i]->text();
+        // An empty box, or one whose parentheses cannot be matched, draws no curve.
+        const auto groups = text.isEmpty() ? std::nullopt : parsegroups(text);
+        m_equations[i] = groups ? Equation(*groups) : Equation();
+        if (!text.isEmpty() && !groups)
+            failed.append(QString::fromUtf8(kBoxCaptions[i]));
+    }
+    m_view.zoom = 1;
+    redraw(plotcurves(m_view, m_equations));
+    if (!failed.isEmpty()) {
+        m_platform.showMessage(
+            this,
+            QStringLiteral("%1的括号不配对，无法画出。符号、数据之间要加入一个空格。")
+                .arg(failed.join(u'、')),
+            QStringLiteral("提示"), Platform::Buttons::Ok);
+    }
+}
+
+void PlotterWindow::clearEquations()
+{
+    for (const auto &box : m_boxes)
+        box->clear();
+    m_view = PlotView{0, 0, 1};
+    m_equations = Equations();
+    redraw(drawaxes(m_view));
+}
+
+void PlotterWindow::pictureMouseDown(Qt::MouseButton button, QPointF screen)
+{
+    if (button != Qt::LeftButton && button != Qt::RightButton)
+        return;
+    if (!m_view.zoomAt(screen, button == Qt::LeftButton))
+        return;
+    redraw(plotcurves(m_view, m_equations));
+}
+
+void PlotterWindow::pictureMouseMove(QPointF screen)
+{
+    if (m_view.zoom == 0)
+        m_view.zoom = 1;
+    const QPointF world = m_view.toWorld(screen);
+    m_x->setText(yaoshi::displayForm(world.x()));
+    m_y->setText(yaoshi::displayForm(world.y()));
+}
+
+void PlotterWindow::savePicture()
+{
+    // Either choice of the dialog is written as a bitmap.
+    const QString path = m_platform.showSave(this, kPictureFilter);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writePicture(m_picture->image(), path, "BMP", &error)) {
+        m_platform.showMessage(this, QStringLiteral("无法保存图片“%1”：%2").arg(path, error),
+                               QStringLiteral("提示"), Platform::Buttons::Ok);
+    }
+}
+
+void PlotterWindow::returnToCalculator()
+{
+    m_showCalculator();
+    close();
+}
+
+void PlotterWindow::closeEvent(QCloseEvent *event)
+{
+    // Unloading: the controls go; the view and the equations stay for the next opening.
+    if (QWidget *controls = m_picture ? m_picture->parentWidget() : nullptr) {
+        controls->setParent(nullptr);
+        controls->deleteLater();
+    }
+    m_picture.clear();
+    QWidget::closeEvent(event);
+}

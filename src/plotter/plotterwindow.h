@@ -1,0 +1,57 @@
+#pragma once
+
+#include "plot.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class Platform;
+class PlotPicture;
+class QLabel;
+class QLineEdit;
+
+// The equation plotter window. The object lives for the whole run and keeps the view and the
+// equations; its controls are made afresh each time it is loaded, with empty boxes and a blank
+// picture.
+class PlotterWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `showCalculator` brings up the calculator for the Return button.
+    PlotterWindow(Platform &platform, std::function<void()> showCalculator,
+                  QWidget *parent = nullptr);
+
+    bool isLoaded() const { return !m_picture.isNull(); }
+    void load();
+    const PlotView &view() const { return m_view; }
+
+    // The handlers, public so that tests can press at exact picture coordinates.
+    void run();
+    void clearEquations();
+    void pictureMouseDown(Qt::MouseButton button, QPointF screen);
+    void pictureMouseMove(QPointF screen);
+    void savePicture();
+    void returnToCalculator();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void build();
+    void redraw(const PlotFrame &frame);
+
+    Platform &m_platform;
+    std::function<void()> m_showCalculator;
+    PlotView m_view;
+    Equations m_equations;
+
+    QPointer<PlotPicture> m_picture;
+    std::array<QPointer<QLineEdit>, 4> m_boxes;
+    QPointer<QLabel> m_topLeftX, m_topLeftY, m_bottomRightX, m_bottomRightY, m_zoom, m_x, m_y;
+};
+
+// A white graph on a blue square.
+QIcon plotterIcon();
