@@ -3,7 +3,7 @@
 #include "helptext.h"
 #include "platform/layout.h"
 
-#include <QHideEvent>
+#include <QCloseEvent>
 #include <QIcon>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -30,38 +30,42 @@ QIcon helpIcon()
     return icon;
 }
 
-HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent)
+HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("帮助使用"));
     setWindowIcon(helpIcon());
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(7170), twips(6735));
     move(twips(2655), twips(945));
 }
 
 void HelpWindow::load()
 {
-    if (!m_text) {
-        m_text = new QPlainTextEdit(this);
-        m_text->setObjectName(QStringLiteral("Text1"));
-        m_text->setGeometry(twipsRect(240, 120, 6735, 6615));
-        m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    if (isLoaded()) {
+        raise();
+        activateWindow();
+        return;
     }
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("Text1"));
+    m_text->setGeometry(twipsRect(240, 120, 6735, 6615));
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     show();
+    m_text->show();
     m_text->setPlainText(helpLines().join(u'\n'));
     m_text->setFocus();
 }
 
-void HelpWindow::hideEvent(QHideEvent *event)
+void HelpWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing (also by Esc) unloads: the box and whatever was typed into it go with it.
-    if (!event->spontaneous() && m_text) {
+    // Closing unloads: the box and whatever was typed into it go with it.
+    if (m_text) {
+        m_text->setParent(nullptr);
         m_text->deleteLater();
         m_text.clear();
     }
-    QDialog::hideEvent(event);
+    QWidget::closeEvent(event);
 }
