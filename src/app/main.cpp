@@ -1,18 +1,16 @@
-#include "calculator/calculatorwindow.h"
-#include "help/helpwindow.h"
-#include "platform/qtplatform.h"
-#include "plotter/plotterwindow.h"
+#include "platform/fonts.h"
+#include "yaoshiapp.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("yaoshi"));
+    QApplication::setDesktopFileName(QStringLiteral("org.yaoshi.Yaoshi"));
+    registerFontSubstitutes();
     QtPlatform platform;
-    HelpWindow help;
-    CalculatorWindow calculator(platform, help, Calculator::defaultStepFolder());
-    PlotterWindow plotter(platform, [&calculator] { calculator.load(); });
-    calculator.load();
-    plotter.load();
+    YaoshiApp yaoshi(platform, Calculator::defaultStepFolder());
+    yaoshi.start();
     return app.exec();
 }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "calculator/calculatorwindow.h"
+#include "help/helpwindow.h"
+#include "launcherwindow.h"
+#include "platform/qtplatform.h"
+#include "plotter/plotterwindow.h"
+#include "splashwindow.h"
+
+// The program's windows, one object each for the whole run, and the way they hand over to each
+// other: the splash to the launcher, the launcher to the tools, the plotter back to the
+// calculator.
+class YaoshiApp
+{
+public:
+    YaoshiApp(Platform &platform, const QString &stepFolder);
+
+    // Shows the splash.
+    void start();
+
+    SplashWindow &splash() { return m_splash; }
+    LauncherWindow &launcher() { return m_launcher; }
+    CalculatorWindow &calculator() { return m_calculator; }
+    PlotterWindow &plotter() { return m_plotter; }
+    HelpWindow &help() { return m_help; }
+
+private:
+    HelpWindow m_help;
+    CalculatorWindow m_calculator;
+    PlotterWindow m_plotter;
+    LauncherWindow m_launcher;
+    SplashWindow m_splash;
+};
