@@ -18,7 +18,8 @@ namespace
 
 const QString kTitle = QStringLiteral("提示");
 const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
-constexpr qint64 kMaxDocumentBytes = 256 * 1024 * 1024;
+// Larger documents take seconds to lay out in the display.
+constexpr qint64 kMaxDocumentBytes = 8 * 1024 * 1024;
 
 enum class Face { Window, Song12, Kai14, Kai10 };
 
@@ -146,6 +147,9 @@ void CalculatorWindow::build()
             text->setPlainText(QStringLiteral(" "));
             text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             text->setTabChangesFocus(true);
+            // Wrapping at word boundaries takes time quadratic in the length of a line, and a
+            // calculation is one long word.
+            text->setWordWrapMode(QTextOption::WrapAnywhere);
             QPalette palette = text->palette();
             palette.setColor(QPalette::Base, QColor(0, 255, 255));
             text->setPalette(palette);
@@ -361,7 +365,7 @@ void CalculatorWindow::openDocument()
     if (!file.open(QIODevice::ReadOnly))
         error = file.errorString();
     else if (file.size() > kMaxDocumentBytes)
-        error = QStringLiteral("文件太大");
+        error = QStringLiteral("文件太大，最多 %1 MB").arg(kMaxDocumentBytes >> 20);
     else
         error = m_calc.openDocument(file.readAll());
     if (!error.isEmpty()) {
