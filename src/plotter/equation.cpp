@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -26,6 +27,7 @@ constexpr int kStack = 100;          // top index of either stack
 constexpr int kXSlot = kStack + 1;   // where x sits in the evaluation buffer
 constexpr int kResults = kXSlot + 1; // result of group g at kResults + g
 constexpr int kSmallBuffer = kResults + 16;
+constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
 
 std::optional<qint16> operatorCode(QStringView token)
 {
@@ -45,10 +47,23 @@ bool isFunction(qint16 code)
     return code >= Sin;
 }
 
+// 1 sums, 2 products, 3 functions, 4 power.
 int level(qint16 code)
 {
     return code >= Sin ? 3 : code / 5;
-} // 1 sums, 2 products, 4 power
+}
+
+using Opcode = Equation::Opcode;
+using Step = Equation::Step;
+
+bool isBinary(Opcode op)
+{
+    return op >= Opcode::Add && op <= Opcode::Pow;
+}
+bool isStackSlot(int slot)
+{
+    return slot <= kStack;
+}
 
 // Whether the waiting operator `prev` is applied when `next` is pushed on top of it: when it binds
 // more tightly, or as tightly with both grouping from the left. A function waits for its operand.
@@ -90,7 +105,7 @@ Equation::Equation(const QStringList &groups) : m_groups(int(groups.size()) - 1)
         return;
     }
     if (kResults + m_groups > 0xFFFF) { // beyond what a step can address
-        m_steps.push_back({Opcode::Fail, 0, 0, 0});
+        m_steps.push_back({Opcode::Fail, 0, 0, 0, 0});
         return;
     }
     std::vector<Group> compiled(m_groups + 1);
@@ -100,12 +115,12 @@ Equation::Equation(const QStringList &groups) : m_groups(int(groups.size()) - 1)
     for (int i = 1; i <= m_groups; ++i) {
         compiled[i] = compileGroup(groups[i], i);
         if (compiled[i].failed) {
-            m_steps = {{Opcode::Fail, 0, 0, 0}};
+            m_steps = {{Opcode::Fail, 0, 0, 0, 0}};
             return;
         }
         for (const Step &step : compiled[i].steps) {
-            if (step.op == Opcode::Copy && step.source > kResults)
-                ++uses[step.source - kResults];
+            if (step.op == Opcode::Copy && step.left > kResults)
+                ++uses[step.left - kResults];
         }
         inlinable = inlinable && compiled[i].selfContained;
         slots += compiled[i].maxSlot;
@@ -121,7 +136,7 @@ Equation::Equation(const QStringList &groups) : m_groups(int(groups.size()) - 1)
             continue;
         append(compiled, inlined, i, 0);
         if (i < m_groups) // the last result is read from slot 1
-            emit({Opcode::Copy, quint16(kResults + i), 1, 0});
+            addStep({Opcode::Copy, quint16(kResults + i), 1, 0, 0});
     }
 }
 
@@ -130,41 +145,108 @@ void Equation::append(const std::vector<Group> &compiled, const std::vector<bool
 {
     for (Step step : compiled[group].steps) {
         step.slot += shift;
-        if (step.op >= Opcode::Add && step.op <= Opcode::Pow)
-            step.source += shift;
-        if (step.op == Opcode::Copy && step.source > kResults && inlined[step.source - kResults])
-            append(compiled, inlined, step.source - kResults, step.slot - 1);
+        if (isStackSlot(step.left))
+            step.left += shift;
+        if (isStackSlot(step.right))
+            step.right += shift;
+        if (step.op == Opcode::Copy && step.left > kResults && inlined[step.left - kResults])
+            append(compiled, inlined, step.left - kResults, step.slot - 1);
         else
-            emit(step);
+            addStep(step);
     }
 }
 
-// Appends a step, folding a load into the binary step that consumes it at once: the loaded slot
-// is above the stack top afterwards and is written again before anything reads it. Slot 1 is
-// left alone, since the end of a group may read it when the stack ran empty.
-void Equation::emit(Step step)
+// Appends a step and folds it with the steps before it where that saves work:
+// - a value loaded just before a binary step as its right operand becomes the operand itself;
+// - a value copied into the slot a step reads in place is read from where it came from;
+// - a constant on the left of a binary step becomes the step's constant; a right side that is
+//   computed on the stack is computed one slot lower.
+// A slot left behind by a fold lies above the stack top and is written again before anything
+// reads it. Slot 0 is left alone: operators short of operands meet there.
+void Equation::addStep(Step step)
 {
     using enum Opcode;
-    if (!m_steps.empty() && step.op >= Add && step.op <= Pow && step.slot >= 1) {
+    for (;;) {
+        if (m_steps.empty() || step.slot < 1)
+            break;
         Step &last = m_steps.back();
-        if (last.slot == step.slot + 1 && (last.op == Const || last.op == Copy)) {
-            if (last.op == Const) {
+        if (isBinary(step.op) && step.right == step.slot + 1 && last.slot == step.right &&
+            (last.op == Const || last.op == Copy)) {
+            if (last.op == Copy) {
+                step.right = last.left;
+            } else {
+                step.value = last.value;
                 step.op = step.op == Pow && last.value == 2
                               ? Square
                               : Opcode(int(step.op) + int(AddK) - int(Add));
-                step.value = last.value;
-            } else {
-                step.source = last.source;
             }
-            last = step;
-            return;
+            m_steps.pop_back();
+            continue;
         }
+        if (step.op != Const && step.op != Copy && step.op != Fail && step.left == step.slot &&
+            last.op == Copy && last.slot == step.slot) {
+            step.left = last.left;
+            m_steps.pop_back();
+            continue;
+        }
+        if (isBinary(step.op) && step.left == step.slot &&
+            (step.right == step.slot + 1 || !isStackSlot(step.right)) && foldLeftConstant(step))
+            continue;
+        break;
     }
-    // A group that starts from the result the previous group just left in slot 1.
+    // A group that starts from the result the previous group just stored from slot 1.
     if (step.op == Copy && step.slot == 1 && !m_steps.empty() && m_steps.back().op == Copy &&
-        m_steps.back().slot == step.source && m_steps.back().source == 1)
+        m_steps.back().slot == step.left && m_steps.back().left == 1)
         return;
     m_steps.push_back(step);
+}
+
+// k op (right side): drops the load of k. A right side that is read from elsewhere becomes the
+// left operand; one computed on the stack is moved down into k's slot.
+bool Equation::foldLeftConstant(Step &step)
+{
+    using enum Opcode;
+    if (!isStackSlot(step.right)) {
+        if (m_steps.back().op != Const || m_steps.back().slot != step.slot)
+            return false;
+        step.value = m_steps.back().value;
+        step.left = step.right;
+        m_steps.pop_back();
+    } else {
+        auto load = m_steps.end();
+        while (load != m_steps.begin() && (load - 1)->slot != step.slot)
+            --load;
+        if (load == m_steps.begin() || (load - 1)->op != Const)
+            return false;
+        --load;
+        step.value = load->value;
+        for (auto s = load + 1; s != m_steps.end(); ++s) {
+            --s->slot;
+            if (isStackSlot(s->left))
+                --s->left;
+            if (isStackSlot(s->right))
+                --s->right;
+        }
+        m_steps.erase(load);
+    }
+    switch (step.op) {
+    case Add:
+        step.op = AddK; // addition and multiplication commute exactly
+        break;
+    case Mul:
+        step.op = MulK;
+        break;
+    case Sub:
+        step.op = KSub;
+        break;
+    case Div:
+        step.op = KDiv;
+        break;
+    default:
+        step.op = KPow;
+        break;
+    }
+    return true;
 }
 
 // Runs the two-stack evaluation of one group on the tokens alone and writes down each step it
@@ -176,15 +258,18 @@ Equation::Group Equation::compileGroup(const QString &text, int index) const
     std::array<qint16, kStack + 1> opers{};
     int valtop = 0;
     int opertop = 0;
-    const auto add = [&](Opcode op, int slot, int source, double value) {
-        group.steps.push_back({op, quint16(slot), source, value});
+    // In place: a step reads the slot it writes, a binary step the slot above as well.
+    const auto add = [&](Opcode op, int slot, int left, double value) {
+        group.steps.push_back({op, quint16(slot), quint16(left), quint16(slot + 1), value});
         group.maxSlot = std::max(group.maxSlot, slot);
         group.selfContained = group.selfContained && slot >= 1;
     };
+    // Loads a value onto the stack: a Copy reads `source`, a Const is its own.
     const auto push = [&](Opcode op, int source, double value) {
         if (valtop >= kStack)
             return false;
-        add(op, ++valtop, source, value);
+        ++valtop;
+        add(op, valtop, op == Opcode::Copy ? source : valtop, value);
         return true;
     };
     const auto pushOperator = [&](qint16 code) {
@@ -194,7 +279,7 @@ Equation::Group Equation::compileGroup(const QString &text, int index) const
         while (opertop > 1 && appliesBefore(opers[opertop - 1], code)) {
             const qint16 prev = opers[opertop - 1];
             if (isFunction(prev)) {
-                add(Opcode(int(Opcode::Sin) + prev - Sin), valtop, 0, 0);
+                add(Opcode(int(Opcode::Sin) + prev - Sin), valtop, valtop, 0);
             } else {
                 // Too few operands reach down to slot 0, below the bottom; past it is nothing.
                 if (valtop < 1)
@@ -204,7 +289,7 @@ Equation::Group Equation::compileGroup(const QString &text, int index) const
                                   : prev == Mul ? Opcode::Mul
                                   : prev == Div ? Opcode::Div
                                                 : Opcode::Pow;
-                add(op, valtop - 1, valtop, 0);
+                add(op, valtop - 1, valtop - 1, 0);
                 --valtop;
             }
             opers[--opertop] = code;
@@ -252,10 +337,10 @@ Equation::Group Equation::compileGroup(const QString &text, int index) const
     return group;
 }
 
-std::optional<double> Equation::evaluate(double x) const
+double Equation::evaluate(double x) const
 {
     if (m_groups == 0)
-        return std::nullopt;
+        return kUndefined;
     if (kResults + m_groups < kSmallBuffer) {
         std::array<double, kSmallBuffer> buffer;
         return run(buffer.data(), x);
@@ -264,81 +349,92 @@ std::optional<double> Equation::evaluate(double x) const
     return run(buffer.data(), x);
 }
 
-std::optional<double> Equation::run(double *b, double x) const
+double Equation::run(double *b, double x) const
 {
+    using enum Opcode;
     b[0] = b[1] = 0;
     b[kXSlot] = x;
     // The operands start finite, so the first result that is not is an overflow, a division by
     // zero or a domain error. Going on with it harms nothing and saves a branch a step.
     bool finite = true;
     for (const Step &s : m_steps) {
-        double &v = b[s.slot];
+        const double l = b[s.left];
+        double v;
         switch (s.op) {
-        case Opcode::Const:
-            v = s.value;
+        case Const:
+            b[s.slot] = s.value;
             continue;
-        case Opcode::Copy:
-            v = b[s.source];
+        case Copy:
+            b[s.slot] = l;
             continue;
-        case Opcode::Fail:
-            return std::nullopt;
-        case Opcode::Add:
-            v += b[s.source];
+        case Fail:
+            return kUndefined;
+        case Add:
+            v = l + b[s.right];
             break;
-        case Opcode::Sub:
-            v -= b[s.source];
+        case Sub:
+            v = l - b[s.right];
             break;
-        case Opcode::Mul:
-            v *= b[s.source];
+        case Mul:
+            v = l * b[s.right];
             break;
-        case Opcode::Div:
-            v /= b[s.source];
+        case Div:
+            v = l / b[s.right];
             break;
-        case Opcode::Pow:
-            v = std::pow(v, b[s.source]);
+        case Pow:
+            v = std::pow(l, b[s.right]);
             break;
-        case Opcode::AddK:
-            v += s.value;
+        case AddK:
+            v = l + s.value;
             break;
-        case Opcode::SubK:
-            v -= s.value;
+        case SubK:
+            v = l - s.value;
             break;
-        case Opcode::MulK:
-            v *= s.value;
+        case MulK:
+            v = l * s.value;
             break;
-        case Opcode::DivK:
-            v /= s.value;
+        case DivK:
+            v = l / s.value;
             break;
-        case Opcode::PowK:
-            v = std::pow(v, s.value);
+        case PowK:
+            v = std::pow(l, s.value);
             break;
-        case Opcode::Square: // exact, as pow is correctly rounded
-            v *= v;
+        case KSub:
+            v = s.value - l;
             break;
-        case Opcode::Sin:
-            v = std::sin(v);
+        case KDiv:
+            v = s.value / l;
             break;
-        case Opcode::Cos:
-            v = std::cos(v);
+        case KPow:
+            v = std::pow(s.value, l);
             break;
-        case Opcode::Lg:
-            v = std::log(v) / std::log(10.0);
+        case Square: // exact, as pow is correctly rounded
+            v = l * l;
             break;
-        case Opcode::Ln:
-            v = std::log(v);
+        case Sin:
+            v = std::sin(l);
             break;
-        case Opcode::Atn:
-            v = std::atan(v);
+        case Cos:
+            v = std::cos(l);
+            break;
+        case Lg:
+            v = std::log(l) / std::log(10.0);
+            break;
+        case Ln:
+            v = std::log(l);
+            break;
+        default:
+            v = std::atan(l);
             break;
         }
+        b[s.slot] = v;
         finite &= std::isfinite(v);
     }
-    if (!finite)
-        return std::nullopt;
-    return b[1];
+    return finite ? b[1] : kUndefined;
 }
 
 double evalgroups(const QStringList &groups, double x, double ceny, float zoom)
 {
-    return Equation(groups).evaluate(x).value_or(ceny + 151.0 / zoom);
+    const double value = Equation(groups).evaluate(x);
+    return std::isnan(value) ? ceny + 151.0 / zoom : value;
 }

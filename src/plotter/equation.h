@@ -25,27 +25,31 @@ public:
     explicit Equation(const QStringList &groups);
 
     bool isEmpty() const { return m_groups == 0; }
-    // The value at x, or nothing where the equation is undefined (a pole, a logarithm of a
-    // negative number, an overflow, a stack overflow, a bad group reference).
-    std::optional<double> evaluate(double x) const;
+    // The value at x: always finite, or NaN where the equation is undefined (a pole, a logarithm
+    // of a negative number, an overflow, a stack overflow, a bad group reference).
+    double evaluate(double x) const;
 
     // A step works on one buffer: the value stack in slots 0..100, then x, then the results of
-    // the groups. A binary step combines its slot with the source slot, or with its constant.
+    // the groups. It reads its left operand (and a binary step its right operand, or its
+    // constant) and writes its slot.
     enum class Opcode : quint8 {
         Const, // b[slot] = value
-        Copy,  // b[slot] = b[source]
-        Add,   // b[slot] = b[slot] + b[source]
+        Copy,  // b[slot] = b[left]
+        Add,   // b[slot] = b[left] + b[right]
         Sub,
         Mul,
         Div,
         Pow,
-        AddK, // b[slot] = b[slot] + value
+        AddK, // b[slot] = b[left] + value
         SubK,
         MulK,
         DivK,
         PowK,
-        Square,
-        Sin, // b[slot] = sin(b[slot])
+        KSub, // b[slot] = value - b[left]
+        KDiv,
+        KPow,
+        Square, // b[slot] = b[left] * b[left]
+        Sin,    // b[slot] = sin(b[left])
         Cos,
         Lg,
         Ln,
@@ -55,7 +59,8 @@ public:
     struct Step {
         Opcode op;
         quint16 slot;
-        int source;
+        quint16 left;
+        quint16 right;
         double value;
     };
 
@@ -69,8 +74,9 @@ private:
     Group compileGroup(const QString &text, int index) const;
     void append(const std::vector<Group> &compiled, const std::vector<bool> &inlined, int group,
                 int shift);
-    void emit(Step step);
-    std::optional<double> run(double *buffer, double x) const;
+    void addStep(Step step);
+    bool foldLeftConstant(Step &step);
+    double run(double *buffer, double x) const;
 
     std::vector<Step> m_steps;
     int m_groups = 0;

@@ -73,14 +73,11 @@ PlotFrame plotcurves(const PlotView &view, const Equations &equations)
         dots->reserve(samples);
     for (int sx = -int(kScreenHalf); sx <= int(kScreenHalf); ++sx) {
         const double t = sx / double(view.zoom) + view.cenx;
-        if (const auto y1 = equations[0].evaluate(t))
-            addDot(frame.curve1, sx, (*y1 - view.ceny) * view.zoom);
-        if (const auto y2 = equations[1].evaluate(t))
-            addDot(frame.curve2, sx, (*y2 - view.ceny) * view.zoom);
-        const auto p = equations[2].evaluate(t);
-        const auto q = equations[3].evaluate(t);
-        if (p && q)
-            addDot(frame.parametric, (*p - view.cenx) * view.zoom, (*q - view.ceny) * view.zoom);
+        // An undefined value is NaN, and so is every coordinate made from it.
+        addDot(frame.curve1, sx, (equations[0].evaluate(t) - view.ceny) * view.zoom);
+        addDot(frame.curve2, sx, (equations[1].evaluate(t) - view.ceny) * view.zoom);
+        addDot(frame.parametric, (equations[2].evaluate(t) - view.cenx) * view.zoom,
+               (equations[3].evaluate(t) - view.ceny) * view.zoom);
     }
     return frame;
 }

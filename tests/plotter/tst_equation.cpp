@@ -117,8 +117,8 @@ void TestEquation::evaluates()
     QFETCH(QString, value);
     const auto groups = ::parsegroups(text);
     QVERIFY(groups);
-    const auto result = Equation(*groups).evaluate(x);
-    QCOMPARE(result ? yaoshi::displayForm(*result) : QStringLiteral("fail"), value);
+    const double result = Equation(*groups).evaluate(x);
+    QCOMPARE(std::isnan(result) ? QStringLiteral("fail") : yaoshi::displayForm(result), value);
 }
 
 void TestEquation::failureValue()
