@@ -7,6 +7,8 @@
 #include "plotter/plotterwindow.h"
 #include "splashwindow.h"
 
+#include <QPointer>
+
 // The program's windows, one object each for the whole run, and the way they hand over to each
 // other: the splash to the launcher, the launcher to the tools, the plotter back to the
 // calculator.
@@ -14,11 +16,15 @@ class YaoshiApp
 {
 public:
     YaoshiApp(Platform &platform, const QString &stepFolder);
+    ~YaoshiApp() { delete m_splash; }
+    YaoshiApp(const YaoshiApp &) = delete;
+    YaoshiApp &operator=(const YaoshiApp &) = delete;
 
     // Shows the splash.
     void start();
 
-    SplashWindow &splash() { return m_splash; }
+    // The splash, until it has closed and gone.
+    SplashWindow *splash() { return m_splash; }
     LauncherWindow &launcher() { return m_launcher; }
     CalculatorWindow &calculator() { return m_calculator; }
     PlotterWindow &plotter() { return m_plotter; }
@@ -29,5 +35,5 @@ private:
     CalculatorWindow m_calculator;
     PlotterWindow m_plotter;
     LauncherWindow m_launcher;
-    SplashWindow m_splash;
+    QPointer<SplashWindow> m_splash;
 };
