@@ -213,10 +213,14 @@ bool Equation::foldLeftConstant(Step &step)
         step.left = step.right;
         m_steps.pop_back();
     } else {
+        // The right side is the run of steps since k was loaded: all of them above k's slot.
+        const auto above = [&](int slot) { return !isStackSlot(slot) || slot > step.slot; };
         auto load = m_steps.end();
-        while (load != m_steps.begin() && (load - 1)->slot != step.slot)
+        while (load != m_steps.begin() && isStackSlot((load - 1)->slot) &&
+               (load - 1)->slot > step.slot && above((load - 1)->left) &&
+               ((load - 1)->op < Add || (load - 1)->op > Pow || above((load - 1)->right)))
             --load;
-        if (load == m_steps.begin() || (load - 1)->op != Const)
+        if (load == m_steps.begin() || (load - 1)->op != Const || (load - 1)->slot != step.slot)
             return false;
         --load;
         step.value = load->value;
@@ -408,7 +412,7 @@ double Equation::run(double *b, double x) const
         case KPow:
             v = std::pow(s.value, l);
             break;
-        case Square: // exact, as pow is correctly rounded
+        case Square: // the correctly rounded square; pow may be half an ulp off
             v = l * l;
             break;
         case Sin:

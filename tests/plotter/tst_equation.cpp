@@ -108,6 +108,8 @@ void TestEquation::evaluates_data()
     row("leading minus negates", "- x", 3, "-3");
     row("negated group squared", "( - x ) ^ 2", 3, " 9");
     row("leading minus before a power", "- x ^ 2 + 1", 3, "-8");
+    row("operators short of operands", "( ( + x2-) x - x * x - x - 7 ( ( + x2-) x - x * x - x - )",
+        2, " 0");
 }
 
 void TestEquation::evaluates()
