@@ -142,6 +142,20 @@ std::optional<double> toReal(const Field &field)
     return value;
 }
 
+// UTF-8, or GB18030 when the bytes are not valid UTF-8; a null string when neither fits.
+QString decode(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder gb("GB18030");
+    if (!gb.isValid())
+        return QString();
+    text = gb.decode(bytes);
+    return gb.hasError() ? QString() : text;
+}
+
 } // namespace
 
 QByteArray write(const CalcState &s, const QString &slotName)
@@ -170,19 +184,6 @@ QByteArray write(const CalcState &s, const QString &slotName)
         endLine();
     }
     return out.toUtf8();
-}
-
-QString decode(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder gb("GB18030");
-    if (!gb.isValid())
-        return QString();
-    text = gb.decode(bytes);
-    return gb.hasError() ? QString() : text;
 }
 
 QString read(QByteArrayView bytes, CalcState &state)

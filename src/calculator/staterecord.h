@@ -30,7 +30,4 @@ QByteArray write(const CalcState &state, const QString &slotName);
 // `state` holds the record; otherwise returns why, and `state` is untouched.
 QString read(QByteArrayView bytes, CalcState &state);
 
-// UTF-8, or GB18030 when the bytes are not valid UTF-8; a null string when neither fits.
-QString decode(QByteArrayView bytes);
-
 } // namespace staterecord

@@ -21,11 +21,9 @@ public:
     virtual ~Platform() = default;
 
     // Modal file dialogs. `filter` is a list of description|pattern pairs joined by "|", as in
-    // "(*.bmp)|*.bmp|(*.ico)|*.ico". They return the chosen path, empty on Cancel; `chosenFilter`
-    // (when given) receives the index of the pair that was selected.
+    // "(*.bmp)|*.bmp|(*.ico)|*.ico". They return the chosen path, empty on Cancel.
     virtual QString showOpen(QWidget *parent, const QString &filter) = 0;
-    virtual QString showSave(QWidget *parent, const QString &filter,
-                             int *chosenFilter = nullptr) = 0;
+    virtual QString showSave(QWidget *parent, const QString &filter) = 0;
 
     // A modal message box; the first button is the default. Closing it without a button answers
     // Cancel where there is one.

@@ -8,19 +8,15 @@
 namespace
 {
 
-QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode,
-                      int *chosenFilter)
+QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
-    const QStringList filters = qtNameFilters(filter);
-    dialog.setNameFilters(filters);
+    dialog.setNameFilters(qtNameFilters(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    if (chosenFilter)
-        *chosenFilter = int(qMax<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())));
     return dialog.selectedFiles().constFirst();
 }
 
@@ -28,12 +24,12 @@ QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::Accep
 
 QString QtPlatform::showOpen(QWidget *parent, const QString &filter)
 {
-    return runFileDialog(parent, filter, QFileDialog::AcceptOpen, nullptr);
+    return runFileDialog(parent, filter, QFileDialog::AcceptOpen);
 }
 
-QString QtPlatform::showSave(QWidget *parent, const QString &filter, int *chosenFilter)
+QString QtPlatform::showSave(QWidget *parent, const QString &filter)
 {
-    return runFileDialog(parent, filter, QFileDialog::AcceptSave, chosenFilter);
+    return runFileDialog(parent, filter, QFileDialog::AcceptSave);
 }
 
 Platform::Answer QtPlatform::showMessage(QWidget *parent, const QString &prompt,

@@ -7,7 +7,7 @@ class QtPlatform final : public Platform
 {
 public:
     QString showOpen(QWidget *parent, const QString &filter) override;
-    QString showSave(QWidget *parent, const QString &filter, int *chosenFilter) override;
+    QString showSave(QWidget *parent, const QString &filter) override;
     Answer showMessage(QWidget *parent, const QString &prompt, const QString &title,
                        Buttons buttons) override;
     std::optional<int> showPrinter(QWidget *parent, QPrinter &printer) override;

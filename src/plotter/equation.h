@@ -24,7 +24,6 @@ public:
     Equation() = default;
     explicit Equation(const QStringList &groups);
 
-    bool isEmpty() const { return m_groups == 0; }
     // The value at x: always finite, or NaN where the equation is undefined (a pole, a logarithm
     // of a negative number, an overflow, a stack overflow, a bad group reference).
     double evaluate(double x) const;

@@ -12,7 +12,6 @@ class ScriptedPlatform final : public Platform
 public:
     QQueue<QString> openNames;
     QQueue<QString> saveNames;
-    QQueue<int> saveFilters;
     QQueue<Answer> answers;
     QQueue<std::optional<int>> printerCopies;
     QString pdfPath;      // where the printer dialog sends the pages
@@ -23,10 +22,8 @@ public:
     {
         return next(openNames, QStringLiteral("open dialog ") + filter, QString());
     }
-    QString showSave(QWidget *, const QString &filter, int *chosenFilter) override
+    QString showSave(QWidget *, const QString &filter) override
     {
-        if (chosenFilter)
-            *chosenFilter = saveFilters.isEmpty() ? 0 : saveFilters.dequeue();
         return next(saveNames, QStringLiteral("save dialog ") + filter, QString());
     }
     Answer showMessage(QWidget *, const QString &prompt, const QString &title,
