@@ -1,7 +1,7 @@
 # Shared set-up of scripts/run and scripts/test: the Debian packages the build needs, and a
 # configured, built tree. Sourced, not run.
 
-YAOSHI_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev
+YAOSHI_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev libbenchmark-dev
     fonts-arphic-ukai fonts-arphic-uming fonts-wqy-microhei)
 
 ensure_packages() {

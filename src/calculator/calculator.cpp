@@ -473,7 +473,8 @@ void Calculator::resetDocument()
     m_s.docname.clear();
     m_s.numlen = m_s.numtop = m_s.parens = m_s.pointset = m_s.optop = 0;
     m_display.setText(QString());
-    m_s.changed = true;
+    // Nothing of the user's is on the display yet: closing or opening need not ask to save.
+    m_s.changed = false;
 }
 
 QByteArray Calculator::documentRecord()

@@ -41,7 +41,7 @@ public:
     void markChanged() { m_s.changed = true; }
     void setChanged(bool changed) { m_s.changed = changed; }
     void setDocName(const QString &name) { m_s.docname = name; }
-    // Starts a new document: counters and document name cleared, display emptied.
+    // Starts a new, unchanged document: counters and document name cleared, display emptied.
     void resetDocument();
     // Takes the display text as the snapshot and returns the state record of a document.
     QByteArray documentRecord();

@@ -1,15 +1,18 @@
 #include "calculatorwindow.h"
 
+#include "core/regularfile.h"
 #include "help/helpwindow.h"
 #include "help/printwindow.h"
+#include "platform/keyboard.h"
 #include "platform/layout.h"
+#include "platform/plaintextbox.h"
 #include "platform/platform.h"
+#include "staterecord.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFile>
+#include <QKeyEvent>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
 
@@ -18,8 +21,28 @@ namespace
 
 const QString kTitle = QStringLiteral("提示");
 const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
-// Larger documents take seconds to lay out in the display.
-constexpr qint64 kMaxDocumentBytes = 8 * 1024 * 1024;
+
+QString tooLarge()
+{
+    return QStringLiteral("文档超过 %1 MB").arg(staterecord::kMaxBytes >> 20);
+}
+
+QString whyNotRead(const yaoshi::FileBytes &file)
+{
+    switch (file.error) {
+    case yaoshi::ReadError::None:
+        break;
+    case yaoshi::ReadError::Missing:
+        return QStringLiteral("文件不存在");
+    case yaoshi::ReadError::Unreadable:
+        return QStringLiteral("文件无法读取（%1）").arg(file.reason);
+    case yaoshi::ReadError::NotRegular:
+        return QStringLiteral("这不是普通文件，而是文件夹、管道或设备");
+    case yaoshi::ReadError::TooLarge:
+        return tooLarge();
+    }
+    return {};
+}
 
 enum class Face { Window, Song12, Kai14, Kai10 };
 
@@ -143,7 +166,7 @@ void CalculatorWindow::build()
     for (const Control &c : kControls) {
         QWidget *widget = nullptr;
         if (!c.caption) {
-            auto *text = new QPlainTextEdit(controls);
+            auto *text = new PlainTextBox(controls);
             text->setPlainText(QStringLiteral(" "));
             text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             text->setTabChangesFocus(true);
@@ -239,11 +262,10 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (m_keyPreview) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            keyDown(virtualKeyCode(key->key(), key->modifiers()), shiftState(key->modifiers()));
-        }
-        break; // the key goes on to the focused control
+        // A key that presses a button is used up; any other goes on to the focused control.
+        if (m_keyPreview && keyDown(*static_cast<QKeyEvent *>(event)))
+            return true;
+        break;
     case QEvent::MouseButtonPress:
         if (m_text && watched == m_text->viewport())
             setCalculationMode(false);
@@ -258,9 +280,13 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void CalculatorWindow::keyDown(int keyCode, int shift)
+bool CalculatorWindow::keyDown(const QKeyEvent &key)
 {
-    run(keyCommand(keyCode, shift));
+    const KeyCommand command = keyCommand({key.key(), key.modifiers(), key.text(), keyDigit(key)});
+    if (command.action == KeyAction::None)
+        return false;
+    run(command);
+    return true;
 }
 
 void CalculatorWindow::run(KeyCommand command)
@@ -358,21 +384,24 @@ void CalculatorWindow::openDocument()
         return;
     }
     const QString path = m_platform.showOpen(this, kDocumentFilter);
-    if (path.isEmpty())
-        return;
-    QFile file(path);
-    QString error;
-    if (!file.open(QIODevice::ReadOnly))
-        error = file.errorString();
-    else if (file.size() > kMaxDocumentBytes)
-        error = QStringLiteral("文件太大，最多 %1 MB").arg(kMaxDocumentBytes >> 20);
-    else
-        error = m_calc.openDocument(file.readAll());
+    if (!path.isEmpty())
+        openPath(path);
+}
+
+bool CalculatorWindow::openPath(const QString &path)
+{
+    if (!isLoaded())
+        load();
+    const yaoshi::FileBytes file = yaoshi::readRegularFile(path, staterecord::kMaxBytes);
+    QString error = whyNotRead(file);
+    if (error.isEmpty())
+        error = m_calc.openDocument(file.bytes);
     if (!error.isEmpty()) {
         report(QStringLiteral("无法打开文件“%1”：%2").arg(path, error));
-        return;
+        return false;
     }
     m_calc.setDocName(path);
+    return true;
 }
 
 bool CalculatorWindow::saveDocument()
@@ -390,6 +419,12 @@ bool CalculatorWindow::saveDocumentAs()
 bool CalculatorWindow::writeDocument(const QString &path)
 {
     const QByteArray record = m_calc.documentRecord();
+    // What cannot be opened again is not saved: the text stays on the screen to be shortened.
+    if (record.size() > staterecord::kMaxBytes) {
+        report(QStringLiteral("无法保存文件“%1”：%2，保存后将无法再打开。请删去一些文字再保存")
+                   .arg(path, tooLarge()));
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(record) != record.size() || !file.commit()) {
         report(QStringLiteral("无法保存文件“%1”：%2").arg(path, file.errorString()));

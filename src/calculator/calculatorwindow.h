@@ -9,12 +9,14 @@
 
 class HelpWindow;
 class Platform;
+class QKeyEvent;
 
 // The calculator window. The object lives for the whole run and keeps the calculation; its
 // controls are made afresh each time it is loaded and go when it is closed.
 //
 // In calculation mode the window sees every key before the focused control and turns the keys
-// of its table into key presses; in editing mode the keys only edit the display. A click into the
+// of its table into key presses, which the control then never sees; in editing mode the keys
+// only edit the display. A click into the
 // display switches to editing, the "到计算状态" button (or Tab out of the display) back.
 class CalculatorWindow final : public QMainWindow
 {
@@ -29,6 +31,10 @@ public:
     void load();
     bool calculationMode() const { return m_keyPreview; }
     const Calculator &engine() const { return m_calc; }
+    // Opens the document at `path` as the Open command does once its dialog has answered,
+    // loading the window first if needed. A file that cannot be opened is reported, and the
+    // window stays as it was; returns whether the document was opened.
+    bool openPath(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -38,7 +44,8 @@ private:
     void build();
     void unload();
     void setCalculationMode(bool on);
-    void keyDown(int keyCode, int shift);
+    // Runs the press a key stands for; false when it stands for none.
+    bool keyDown(const QKeyEvent &key);
     void run(KeyCommand command);
     void report(const QString &message);
 

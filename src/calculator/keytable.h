@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <Qt>
 
-// What a key does in calculation mode, in the virtual-key codes and Shift/Ctrl/Alt bits
-// (1, 2, 4) of the keyboard tables the calculator follows.
+// What a key does in calculation mode.
 enum class KeyAction {
     None,
     Digit, // index: the digit
@@ -26,9 +26,16 @@ struct KeyCommand {
     bool operator==(const KeyCommand &) const = default;
 };
 
-KeyCommand keyCommand(int keyCode, int shift);
+// A key press as the user's keyboard layout delivered it.
+struct KeyStroke {
+    int key = 0; // a Qt::Key, as the layout names it at the current Shift level
+    Qt::KeyboardModifiers modifiers;
+    QString text;   // what the key typed; a control character or nothing while Ctrl is held
+    int digit = -1; // the digit the key carries on any of its levels, -1 when it has none
+};
 
-// A Qt key event as its virtual-key code on a US keyboard, where Shift+0 arrives as ")" and the
-// numeric keypad carries the keypad modifier; 0 for keys the tables never name.
-int virtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
-int shiftState(Qt::KeyboardModifiers modifiers);
+// A key counts as the character it types: "+" is plus whether the layout types it with Shift or
+// without. With Ctrl or Alt held, a key that carries a digit is that digit, and any other key
+// the character it would type without them, letters as small letters. The up arrow steps back
+// unless Shift alone is held; so does nothing else for keypad keys.
+KeyCommand keyCommand(const KeyStroke &stroke);

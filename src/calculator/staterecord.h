@@ -21,6 +21,9 @@ namespace staterecord
 
 constexpr int kNameLines = 10;
 constexpr int kMaxNameLines = 20;
+// The largest record written or read: a larger display takes seconds to lay out, and whatever
+// is written must read back.
+constexpr qint64 kMaxBytes = 8 * 1024 * 1024;
 
 // Writes `state` with `state.snaptext` as the display text; the name lines hold `slotName`.
 QByteArray write(const CalcState &state, const QString &slotName);

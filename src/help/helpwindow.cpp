@@ -2,11 +2,11 @@
 
 #include "helptext.h"
 #include "platform/layout.h"
+#include "platform/plaintextbox.h"
 
 #include <QCloseEvent>
 #include <QIcon>
 #include <QPainter>
-#include <QPlainTextEdit>
 
 QIcon helpIcon()
 {
@@ -47,7 +47,7 @@ void HelpWindow::load()
         activateWindow();
         return;
     }
-    m_text = new QPlainTextEdit(this);
+    m_text = new PlainTextBox(this);
     m_text->setObjectName(QStringLiteral("Text1"));
     m_text->setGeometry(twipsRect(240, 120, 6735, 6615));
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,6 +1,7 @@
 #include "calculator/calculator.h"
 #include "calculator/staterecord.h"
 #include "presses.h"
+#include "support/envguard.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -263,7 +264,7 @@ void TestCalculator::historyWriteFailureIsReportedOnce()
 void TestCalculator::stepFolderIsPrivate()
 {
     QTemporaryDir cache;
-    qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
+    const EnvGuard env("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     StringDisplay display(QStringLiteral(" "));
     Calculator calc(display, Calculator::defaultStepFolder());
     pressKeys(calc, QStringLiteral("1 +"));

@@ -1,207 +1,326 @@
-#include "calculator/calculatorwindow.h"
-#include "help/helpwindow.h"
-#include "support/scriptedplatform.h"
+#include "calculator/staterecord.h"
+#include "windowfixture.h"
 
-#include <QAction>
 #include <QDir>
-#include <QFile>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
-// Documents that must not hurt: bad files are refused with a message and change nothing, failed
-// saves are reported and leave what is on disk, and nothing is written anywhere else.
-class TestDocuments : public QObject
+// The document commands through the real window: what Save writes opens again, bad files are
+// refused with a message and change nothing, failed saves are reported and leave what is on
+// disk, and the save prompt comes only when the user changed something.
+class TestDocuments : public QObject, WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init();
-    void cleanup();
+    void cleanup() { finishWindow(); }
+    void documentRoundTrip();
+    void savePrompt_data();
+    void savePrompt();
+    void promptOnlyAfterChanges_data();
+    void promptOnlyAfterChanges();
+    void closingWithCancelKeepsTheWindow();
     void badDocuments_data();
     void badDocuments();
+    void sizeLimit_data();
+    void sizeLimit();
     void failedSaves_data();
     void failedSaves();
     void stepFolderCannotBeCreated();
 
 private:
-    void open(const QString &path);
-    void saveAs(const QString &path);
-    void type(const QString &keys);
-    QString text() const;
-    QString path(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
     QStringList files() const
     {
         return QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     }
-    void makeWindow(const QString &stepFolder);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPlatform> m_platform;
-    std::unique_ptr<HelpWindow> m_help;
-    std::unique_ptr<CalculatorWindow> m_window;
+    void write(const char *name, const QByteArray &bytes)
+    {
+        QFile f(file(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
 };
 
-// A document as the calculator writes it, with fields a row can break.
-static QByteArray document(const QByteArray &text = " 7+", const QByteArray &counts = "1,0,1,0,0",
-                           const QByteArray &names = "\"/s/ 1\"")
-{
-    QByteArray doc = "\"" + text + "\"," + counts + ",\"\",#TRUE#,1\r\n7\r\n5\r\n";
-    for (int i = 0; i < 10; ++i)
-        doc += names + "\r\n";
-    return doc;
-}
-
-void TestDocuments::makeWindow(const QString &stepFolder)
-{
-    m_help = std::make_unique<HelpWindow>();
-    m_window = std::make_unique<CalculatorWindow>(*m_platform, *m_help, stepFolder);
-    m_window->load();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
+const QString kPrompt = QStringLiteral("提示: 你要保存文件吗？");
 
 void TestDocuments::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_platform = std::make_unique<ScriptedPlatform>();
-    makeWindow(path("steps/"));
+    startWindow();
     // A saved calculation on the screen, so that Open asks for a file and not to save first.
     type(QStringLiteral("7 +"));
-    saveAs(path("kept.txt"));
+    saveAs(file("kept.txt"));
+    QVERIFY(!state().changed);
 }
 
-void TestDocuments::cleanup()
+void TestDocuments::documentRoundTrip()
 {
-    QCOMPARE(m_platform->unexpected, QStringList());
-    m_window.reset();
+    type(QStringLiteral("1 + 2 * ( 3"));
+    m_platform->answers.enqueue(Platform::Answer::Yes);
+    m_platform->saveNames.enqueue(file("doc.txt"));
+    trigger("nmunew");
+    QVERIFY(QFile::exists(file("doc.txt")));
+    QCOMPARE(text(), QString());
+    QVERIFY(!state().changed);
+
+    open(file("doc.txt"));
+    QCOMPARE(text(), QStringLiteral(" 7+1+2*(3"));
+    QCOMPARE(state().docname, file("doc.txt"));
+    type(QStringLiteral(") ="));
+    QCOMPARE(text(), QStringLiteral(" 7+1+2*(3)= 14\n "));
+
+    // Save goes straight to the opened document, no dialog.
+    trigger("nmusave");
+    QFile saved(file("doc.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().startsWith("\" 7+1+2*(3)= 14\r\n \",0,0,0,0,0,\"\",#TRUE#,"));
+
+    // Opening a path directly loads a closed window first.
+    QVERIFY(m_window->close());
+    QVERIFY(!m_window->isLoaded());
+    QVERIFY(m_window->openPath(file("kept.txt")));
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(text(), QStringLiteral(" 7+"));
+    QCOMPARE(state().docname, file("kept.txt"));
+    QVERIFY(!m_window->openPath(file("missing.txt")));
+    QCOMPARE(text(), QStringLiteral(" 7+"));
+    QCOMPARE(m_platform->messages.size(), 2);
 }
 
-void TestDocuments::open(const QString &file)
+void TestDocuments::savePrompt_data()
 {
-    m_platform->openNames.enqueue(file);
-    m_window->findChild<QAction *>(QStringLiteral("nmuopen"))->trigger();
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveName");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("cancel keeps everything") << int(Platform::Answer::Cancel) << ""
+                                             << " 7+1" << false;
+    QTest::newRow("no discards") << int(Platform::Answer::No) << ""
+                                 << "" << false;
+    QTest::newRow("yes saves first") << int(Platform::Answer::Yes) << "a.txt"
+                                     << "" << true;
+    QTest::newRow("yes, save cancelled") << int(Platform::Answer::Yes) << "-"
+                                         << " 7+1" << false;
 }
 
-void TestDocuments::saveAs(const QString &file)
+void TestDocuments::savePrompt()
 {
-    m_platform->saveNames.enqueue(file);
-    m_window->findChild<QAction *>(QStringLiteral("nmusaveas"))->trigger();
+    QFETCH(int, answer);
+    QFETCH(QString, saveName);
+    QFETCH(QString, shown);
+    QFETCH(bool, saved);
+    type(QStringLiteral("1"));
+    m_platform->answers.enqueue(Platform::Answer(answer));
+    if (!saveName.isEmpty())
+        m_platform->saveNames.enqueue(saveName == u"-" ? QString() : file("a.txt"));
+    trigger("nmunew");
+    QCOMPARE(m_platform->messages, QStringList{kPrompt});
+    QCOMPARE(text(), shown);
+    QCOMPARE(QFile::exists(file("a.txt")), saved);
+    // Kept text is still unsaved; an emptied display holds nothing to save.
+    QCOMPARE(state().changed, !shown.isEmpty());
 }
 
-void TestDocuments::type(const QString &keys)
+void TestDocuments::promptOnlyAfterChanges_data()
 {
-    for (const QChar c : keys) {
-        if (c != u' ')
-            QTest::keyClick(m_window->focusWidget(), c.toLatin1(),
-                            c == u'+' ? Qt::ShiftModifier : Qt::NoModifier);
+    // Steps separated by ";": "type KEYS", "new", "close", "load", "open" (of kept.txt).
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("prompts");
+    QTest::newRow("reopened, then closed") << "type 1;close;load;close" << 1;
+    QTest::newRow("reopened, then opened") << "type 1;close;load;open" << 1;
+    QTest::newRow("new, then closed") << "type 1;new;close" << 1;
+    QTest::newRow("new, then opened") << "new;open" << 0;
+    QTest::newRow("typed after reopening") << "close;load;type 2;close" << 1;
+    QTest::newRow("edited after new") << "new;Click;type x;close" << 1;
+}
+
+void TestDocuments::promptOnlyAfterChanges()
+{
+    QFETCH(QString, steps);
+    QFETCH(int, prompts);
+    for (int i = 0; i < prompts; ++i)
+        m_platform->answers.enqueue(Platform::Answer::No);
+    for (const QString &step : steps.split(u';')) {
+        if (step.startsWith(u"type "))
+            type(step.mid(5));
+        else if (step == u"Click")
+            type(step);
+        else if (step == u"new")
+            trigger("nmunew");
+        else if (step == u"close") {
+            QVERIFY(m_window->close());
+        } else if (step == u"load") {
+            m_window->load();
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        } else if (step == u"open")
+            open(file("kept.txt"));
     }
+    QCOMPARE(m_platform->messages, QStringList(prompts, kPrompt));
+    if (steps.endsWith(u"open"))
+        QCOMPARE(text(), QStringLiteral(" 7+"));
 }
 
-QString TestDocuments::text() const
+void TestDocuments::closingWithCancelKeepsTheWindow()
 {
-    return m_window->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->toPlainText();
+    type(QStringLiteral("4 2"));
+    m_platform->answers.enqueue(Platform::Answer::Cancel);
+    trigger("nmuexit");
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(text(), QStringLiteral(" 7+42"));
+
+    m_platform->answers.enqueue(Platform::Answer::No);
+    QVERIFY(m_window->close());
+    QVERIFY(!m_window->isLoaded());
+    m_window->load();
+    QCOMPARE(text(), QStringLiteral(" "));
 }
 
+// The window's side of refusing a file; what makes a record damaged is for the record's tests.
 void TestDocuments::badDocuments_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("opens");
-    const QByteArray good = document();
-    QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("header only") << good.left(good.indexOf('\n') + 1) << false;
-    // Cut in the middle of every field.
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < good.size(); ++i) {
-        if (good[i] != ',' && good[i] != '\r')
-            continue;
-        const qsizetype cut = start + (i - start) / 2;
-        QTest::addRow("cut at %lld", qlonglong(cut)) << good.left(cut) << false;
-        start = i + (good[i] == '\r' ? 2 : 1);
-        i = start - 1;
-    }
-    QTest::newRow("binary garbage") << QByteArray("\xff\xfe\x00\x81\x30\x9c\xd4\x00", 8) << false;
-    QTest::newRow("huge numtop") << document(" 7+", "30000,0,1,0,0") << false;
-    QTest::newRow("huge optop") << document(" 7+", "1,0,9999,0,0") << false;
-    QTest::newRow("huge numlen") << document(" 7+", "1,0,1,32767,0") << false;
-    QTest::newRow("negative count") << document(" 7+", "1,-1,1,0,0") << false;
-    QTest::newRow("letters for a count") << document(" 7+", "1,abc,1,0,0") << false;
-    QTest::newRow("fraction for a count") << document(" 7+", "1,0,1.5,0,0") << false;
-    QTest::newRow("letters for a number")
-        << QByteArray(good).replace("\r\n7\r\n", "\r\nseven\r\n") << false;
-    const QByteArray huge(10 * 1024 * 1024, 'x');
-    QTest::newRow("10 MB text, cut short") << document(huge).left(huge.size() + 1) << false;
-    QTest::newRow("10 MB text") << document(huge) << false;
-    QTest::newRow("1 MB text in one line") << document(huge.left(1024 * 1024)) << true;
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // empty: the file opens
+    const QString notRegular = QStringLiteral("这不是普通文件，而是文件夹、管道或设备");
+    QTest::newRow("damaged record") << "file:\" 1+\",1,0,1,0,0,\"\",#TRUE#,1\r\n"
+                                    << "栈的行数与第一行的计数不符";
+    QTest::newRow("missing") << "missing"
+                             << "文件不存在";
+    QTest::newRow("folder") << "folder" << notRegular;
+    QTest::newRow("fifo") << "fifo" << notRegular;
+    QTest::newRow("endless device") << "/dev/zero" << notRegular;
+    QTest::newRow("over the limit") << "big"
+                                    << "文档超过 8 MB";
+    QTest::newRow("unreadable") << "unreadable"
+                                << "文件无法读取（Permission denied）";
     QTest::newRow("names point elsewhere")
-        << document(" 7+", "1,0,1,0,0", "\"" + QFile::encodeName(QDir::tempPath()) + "/../evil\"")
-        << true;
+        << "file:\" 7+\",1,0,1,0,0,\"\",#TRUE#,1\r\n7\r\n5\r\n" +
+               QString(QStringLiteral("\"%1/../evil\"\r\n").arg(QDir::tempPath())).repeated(10)
+        << "";
 }
 
 void TestDocuments::badDocuments()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, opens);
-    QFile file(path("doc.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QString path = file("doc.txt");
+    if (kind.startsWith(u"file:")) {
+        write("doc.txt", kind.mid(5).toUtf8());
+    } else if (kind == u"folder") {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("doc.txt")));
+    } else if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == u"big") {
+        write("doc.txt", QByteArray(staterecord::kMaxBytes + 1, '"'));
+    } else if (kind == u"unreadable") {
+        if (::geteuid() == 0)
+            QSKIP("the superuser reads any file");
+        write("doc.txt", "x");
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    } else if (kind.startsWith(u'/')) {
+        path = kind;
+    }
     const QStringList before = files();
 
-    open(path("doc.txt"));
-    if (opens) {
+    open(path);
+    if (reason.isEmpty()) {
         QCOMPARE(m_platform->messages, QStringList());
-        QCOMPARE(m_window->engine().state().docname, path("doc.txt"));
+        QCOMPARE(state().docname, path);
         type(QStringLiteral("1 +")); // records a step: only into the step folder
     } else {
-        QCOMPARE(m_platform->messages.size(), 1);
-        QVERIFY2(m_platform->messages[0].startsWith(QStringLiteral("提示: 无法打开文件“") +
-                                                    path("doc.txt") + QStringLiteral("”：")),
-                 qPrintable(m_platform->messages[0]));
+        QCOMPARE(m_platform->messages,
+                 QStringList(QStringLiteral("提示: 无法打开文件“%1”：%2").arg(path, reason)));
         QCOMPARE(text(), QStringLiteral(" 7+"));
-        QCOMPARE(m_window->engine().state().docname, QString()); // Save As names no document
-        QCOMPARE(m_window->engine().state().stepcount, 1);
+        QCOMPARE(state().docname, QString()); // Save As names no document
+        QCOMPARE(state().stepcount, 1);
+        QVERIFY(!state().changed);
     }
     QCOMPARE(files(), before);
     QVERIFY(!QFile::exists(QDir::tempPath() + QStringLiteral("/../evil")));
 }
 
+// A document is saved only when it can be opened again.
+void TestDocuments::sizeLimit_data()
+{
+    QTest::addColumn<int>("over");
+    QTest::newRow("at the limit") << 0;
+    QTest::newRow("one byte over") << 1;
+}
+
+void TestDocuments::sizeLimit()
+{
+    QFETCH(int, over);
+    // The record of " 7+" is kept.txt; every further character of plain text adds one byte, and
+    // every line break two.
+    const qint64 need = staterecord::kMaxBytes + over - QFileInfo(file("kept.txt")).size();
+    constexpr int kLine = 999;
+    QString padding(qsizetype(need % (kLine + 2)), u'x');
+    padding += (u'\n' + QString(kLine, u'x')).repeated(qsizetype(need / (kLine + 2)));
+    display()->moveCursor(QTextCursor::End);
+    display()->insertPlainText(padding);
+    const QString shown = text();
+    QVERIFY(state().changed);
+
+    saveAs(file("big.txt"));
+    QCOMPARE(text(), shown);
+    if (over > 0) {
+        QCOMPARE(m_platform->messages,
+                 QStringList(QStringLiteral("提示: 无法保存文件“%1”：文档超过 8 MB，保存后将无法再"
+                                            "打开。请删去一些文字再保存")
+                                 .arg(file("big.txt"))));
+        QVERIFY(!QFile::exists(file("big.txt")));
+        QVERIFY(state().changed);
+        return;
+    }
+    QCOMPARE(m_platform->messages, QStringList());
+    QCOMPARE(QFileInfo(file("big.txt")).size(), staterecord::kMaxBytes);
+    trigger("nmunew");
+    open(file("big.txt"));
+    QCOMPARE(m_platform->messages, QStringList());
+    QCOMPARE(text(), shown);
+}
+
 void TestDocuments::failedSaves_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::newRow("folder does not exist") << "missing/doc.txt";
-    QTest::newRow("parent is a file") << "plain/doc.txt";
-    QTest::newRow("target is a folder") << "folder";
-    QTest::newRow("file cannot be replaced") << "locked.txt";
+    QTest::addColumn<bool>("prompted"); // saved from the prompt of New rather than by Save As
+    QTest::newRow("folder does not exist") << "missing/doc.txt" << false;
+    QTest::newRow("parent is a file") << "plain/doc.txt" << false;
+    QTest::newRow("parent is a file, from the prompt") << "plain/doc.txt" << true;
+    QTest::newRow("target is a folder") << "folder" << false;
+    QTest::newRow("file cannot be replaced") << "locked.txt" << false;
 }
 
 void TestDocuments::failedSaves()
 {
     QFETCH(QString, target);
-    QFile plain(path("plain"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
+    QFETCH(bool, prompted);
+    write("plain", {});
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("folder/inner")));
-    QFile locked(path("locked.txt"));
-    QVERIFY(locked.open(QIODevice::WriteOnly));
-    locked.write("kept as it was");
-    locked.close();
+    write("locked.txt", "kept as it was");
+    const QString locked = file("locked.txt");
     if (target == u"locked.txt" &&
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), locked.fileName()}) != 0)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), locked}) != 0)
         QSKIP("this file system cannot make a file immutable");
 
     type(QStringLiteral("2"));
-    saveAs(m_dir->filePath(target));
-    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), locked.fileName()});
-    QCOMPARE(m_platform->messages.size(), 1);
-    QVERIFY2(m_platform->messages[0].startsWith(QStringLiteral("提示: 无法保存文件“")),
-             qPrintable(m_platform->messages[0]));
-    QVERIFY(m_window->engine().state().changed);
-    QVERIFY(locked.open(QIODevice::ReadOnly));
-    QCOMPARE(locked.readAll(), QByteArray("kept as it was"));
-    QVERIFY(QDir(path("folder")).exists(QStringLiteral("inner")));
+    m_platform->saveNames.enqueue(m_dir->filePath(target));
+    if (prompted) {
+        m_platform->answers.enqueue(Platform::Answer::Yes);
+        trigger("nmunew");
+    } else {
+        trigger("nmusaveas");
+    }
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), locked});
+    QCOMPARE(m_platform->messages.size(), prompted ? 2 : 1);
+    QVERIFY2(m_platform->messages.back().startsWith(QStringLiteral("提示: 无法保存文件“")),
+             qPrintable(m_platform->messages.back()));
+    QVERIFY(state().changed);
+    QFile kept(locked);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("kept as it was"));
+    QVERIFY(QDir(file("folder")).exists(QStringLiteral("inner")));
     // The calculation goes on.
     type(QStringLiteral("="));
     QCOMPARE(text(), QStringLiteral(" 7+2= 9\n "));
@@ -209,11 +328,8 @@ void TestDocuments::failedSaves()
 
 void TestDocuments::stepFolderCannotBeCreated()
 {
-    QFile plain(path("plain"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    m_window.reset();
-    makeWindow(path("plain/steps/"));
+    write("plain", {});
+    makeWindow(file("plain/steps/"));
     type(QStringLiteral("1 + 2 + 3 ="));
     QCOMPARE(m_platform->messages.size(), 1);
     QVERIFY(m_platform->messages[0].startsWith(QStringLiteral("提示: 无法记录计算步骤")));

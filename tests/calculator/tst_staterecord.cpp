@@ -84,8 +84,21 @@ void TestStateRecord::rejectsDamagedRecords_data()
     QTest::newRow("truncated in the names") << head + "1\r\n5\r\n" + kNames.left(60);
     QTest::newRow("unterminated quote") << QByteArray("\" 1+,1,0,1,0,0");
     QTest::newRow("short header") << QByteArray("\" 1+\",1,0,1,0,0,\"\",#TRUE#\r\n") + kNames;
+    // Cut in the middle of every field.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < good.size(); ++i) {
+        if (good[i] != ',' && good[i] != '\r')
+            continue;
+        const qsizetype cut = start + (i - start) / 2;
+        QTest::addRow("cut at %lld", qlonglong(cut)) << good.left(cut);
+        start = i + (good[i] == '\r' ? 2 : 1);
+        i = start - 1;
+    }
     QTest::newRow("letters in a counter") << QByteArray(good).replace(",1,0,1,", ",x,0,1,");
+    QTest::newRow("fraction for a counter") << QByteArray(good).replace(",1,0,1,", ",1,0,1.5,");
     QTest::newRow("huge numtop") << QByteArray(good).replace(",1,0,1,", ",30000,0,1,");
+    QTest::newRow("huge optop") << QByteArray(good).replace(",1,0,1,", ",1,0,9999,");
+    QTest::newRow("huge numlen") << QByteArray(good).replace(",1,0,1,0,", ",1,0,1,32767,");
     QTest::newRow("negative optop") << QByteArray(good).replace(",1,0,1,", ",1,0,-1,");
     QTest::newRow("negative stepcount") << QByteArray(good).replace(",#TRUE#,2", ",#TRUE#,-2");
     QTest::newRow("point with no entry") << QByteArray(good).replace(",0,0,\"\"", ",0,1,\"\"");
