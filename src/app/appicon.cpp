@@ -2,6 +2,8 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QPolygonF>
 
 QImage appIconImage(int size)
@@ -34,4 +36,46 @@ QImage appIconImage(int size)
                              c + QPointF(1.6, 1.6), c + QPointF(0, 8), c + QPointF(-1.6, 1.6),
                              c + QPointF(-8, 0), c + QPointF(-1.6, -1.6)}));
     return image;
+}
+
+QIcon helpIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::black, size / 16.0));
+        p.setBrush(QColor(0, 128, 0));
+        p.drawEllipse(QRectF(0.5, 0.5, size - 1, size - 1));
+        QFont font;
+        font.setBold(true);
+        font.setPixelSize(size * 3 / 4);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("?"));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QIcon plotterIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(QColor(0, 0, 160));
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::white, size / 16.0));
+        const qreal m = size / 8.0;
+        p.drawLine(QPointF(m, size / 2.0), QPointF(size - m, size / 2.0));
+        p.drawLine(QPointF(size / 2.0, m), QPointF(size / 2.0, size - m));
+        QPainterPath curve(QPointF(m, size - m));
+        curve.cubicTo(QPointF(size / 2.0, size - m), QPointF(size / 2.0, m), QPointF(size - m, m));
+        p.drawPath(curve);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }

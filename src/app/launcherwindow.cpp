@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-LauncherWindow::LauncherWindow(Openers openers, QWidget *parent)
+LauncherWindow::LauncherWindow(WindowOpeners openers, QWidget *parent)
     : QWidget(parent), m_openers(std::move(openers))
 {
     setObjectName(QStringLiteral("Form2"));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include "platform/openers.h"
 
-#include <functional>
+#include <QWidget>
 
 class QLabel;
 
@@ -13,16 +13,13 @@ class LauncherWindow final : public QWidget
     Q_OBJECT
 
 public:
-    struct Openers {
-        std::function<void()> calculator, plotter, help;
-    };
-    explicit LauncherWindow(Openers openers, QWidget *parent = nullptr);
+    explicit LauncherWindow(WindowOpeners openers, QWidget *parent = nullptr);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    Openers m_openers;
+    WindowOpeners m_openers;
     QLabel *m_calculator;
     QLabel *m_plotter;
     QLabel *m_help;

@@ -1,12 +1,9 @@
 // Writes the program's icons as PNG files into an icon theme tree:
 // OUT/<size>x<size>/apps/<name>.png. Run at build time; the files are installed.
 #include "appicon.h"
-#include "help/helpwindow.h"
-#include "plotter/plotterwindow.h"
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QIcon>
 
 #include <cstdio>
 

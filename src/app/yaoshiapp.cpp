@@ -1,11 +1,30 @@
 #include "yaoshiapp.h"
 
+#include "appicon.h"
+
 YaoshiApp::YaoshiApp(Platform &platform, const QString &stepFolder)
-    : m_calculator(platform, m_help, stepFolder),
-      m_plotter(platform, [this] { m_calculator.load(); }),
-      m_launcher({[this] { m_calculator.load(); }, [this] { m_plotter.load(); },
-                  [this] { m_help.load(); }})
+    : m_calculator(platform, stepFolder, calculatorOpeners()), m_plotter(platform, openers()),
+      m_launcher(openers())
 {
+    m_help.setWindowIcon(helpIcon());
+    m_plotter.setWindowIcon(plotterIcon());
+}
+
+WindowOpeners YaoshiApp::openers()
+{
+    return {[this] { m_calculator.load(); }, [this] { m_plotter.load(); },
+            [this] { m_help.load(); }};
+}
+
+WindowOpeners YaoshiApp::calculatorOpeners()
+{
+    // The calculator's Help opens a closed help window but leaves an open one where it is.
+    WindowOpeners openers = this->openers();
+    openers.help = [this] {
+        if (!m_help.isLoaded())
+            m_help.load();
+    };
+    return openers;
 }
 
 void YaoshiApp::start()

@@ -31,6 +31,9 @@ public:
     HelpWindow &help() { return m_help; }
 
 private:
+    WindowOpeners openers();
+    WindowOpeners calculatorOpeners();
+
     HelpWindow m_help;
     CalculatorWindow m_calculator;
     PlotterWindow m_plotter;

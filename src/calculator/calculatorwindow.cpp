@@ -1,8 +1,6 @@
 #include "calculatorwindow.h"
 
 #include "core/regularfile.h"
-#include "help/helpwindow.h"
-#include "help/printwindow.h"
 #include "platform/keyboard.h"
 #include "platform/layout.h"
 #include "platform/plaintextbox.h"
@@ -69,9 +67,10 @@ QFont faceFont(Face face, const QFont &windowFont)
 
 } // namespace
 
-CalculatorWindow::CalculatorWindow(Platform &platform, HelpWindow &help, const QString &stepFolder,
-                                   QWidget *parent)
-    : QMainWindow(parent), m_platform(platform), m_help(help), m_calc(m_display, stepFolder)
+CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder,
+                                   WindowOpeners openers, QWidget *parent)
+    : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)),
+      m_calc(m_display, stepFolder)
 {
     setObjectName(QStringLiteral("Frm1"));
     setWindowTitle(QStringLiteral("曜石.1.0"));
@@ -217,9 +216,9 @@ void CalculatorWindow::build()
     addEntry("nmuopen", u"打开&o", &CalculatorWindow::openDocument);
     addEntry("nmusave", u"保存&s", [this] { saveDocument(); });
     addEntry("nmusaveas", u"另存为&a", [this] { saveDocumentAs(); });
-    addEntry("nmuprint", u"打印&p", &CalculatorWindow::printDocument);
+    addEntry("nmuprint", u"打印&p", [this] { printText(m_platform, this, m_display.text()); });
     addEntry("nmuexit", u"退出&e", &CalculatorWindow::close);
-    addEntry("nmuf1", u"帮助&h", &CalculatorWindow::showHelp);
+    addEntry("nmuf1", u"帮助&h", [this] { m_openers.help(); });
     addEntry("nmuabout", u"关于&b", &CalculatorWindow::showAbout);
     // Narrow items, so that all nine fit the width of the window.
     bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
@@ -432,19 +431,6 @@ bool CalculatorWindow::writeDocument(const QString &path)
     }
     m_calc.setChanged(false);
     return true;
-}
-
-void CalculatorWindow::printDocument()
-{
-    // A print window of its own each time, gone at the end, so that every command prints.
-    PrintWindow printWindow(m_platform, this);
-    printWindow.load(m_display.text());
-}
-
-void CalculatorWindow::showHelp()
-{
-    if (!m_help.isLoaded())
-        m_help.load();
 }
 
 void CalculatorWindow::showAbout()

@@ -2,12 +2,12 @@
 
 #include "calculator.h"
 #include "keytable.h"
+#include "platform/openers.h"
 #include "textboxdisplay.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class HelpWindow;
 class Platform;
 class QKeyEvent;
 
@@ -23,7 +23,8 @@ class CalculatorWindow final : public QMainWindow
     Q_OBJECT
 
 public:
-    CalculatorWindow(Platform &platform, HelpWindow &help, const QString &stepFolder,
+    // Help opens through `openers.help`.
+    CalculatorWindow(Platform &platform, const QString &stepFolder, WindowOpeners openers,
                      QWidget *parent = nullptr);
 
     bool isLoaded() const { return centralWidget() != nullptr; }
@@ -70,12 +71,10 @@ private:
     bool saveDocument();
     bool saveDocumentAs();
     bool writeDocument(const QString &path);
-    void printDocument();
-    void showHelp();
     void showAbout();
 
     Platform &m_platform;
-    HelpWindow &m_help;
+    WindowOpeners m_openers;
     TextBoxDisplay m_display;
     Calculator m_calc;
     bool m_keyPreview = false;

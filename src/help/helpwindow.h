@@ -24,6 +24,3 @@ protected:
 private:
     QPointer<QPlainTextEdit> m_text;
 };
-
-// A white question mark on a green disc with a black rim.
-QIcon helpIcon();

@@ -1,9 +1,14 @@
 #include "platform.h"
 
+#include "layout.h"
+
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <QPalette>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 QStringList qtNameFilters(const QString &filter)
@@ -35,6 +40,36 @@ bool printImagePages(QPrinter &printer, const QImage &image, int copies)
         painter.drawImage(0, 0, image);
     }
     return painter.end();
+}
+
+QImage textPage(const QString &text)
+{
+    const QPalette palette = QGuiApplication::palette();
+    const QFont font = QGuiApplication::font();
+    QImage image(twips(7380), twips(7050), QImage::Format_RGB32);
+    image.fill(palette.color(QPalette::Window));
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(palette.color(QPalette::WindowText));
+    const QFontMetrics metrics(font);
+    int y = metrics.ascent();
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    for (const QString &line : text.split(lineBreak)) {
+        if (y - metrics.ascent() >= image.height())
+            break;
+        painter.drawText(0, y, line);
+        y += metrics.lineSpacing();
+    }
+    return image;
+}
+
+void printText(Platform &platform, QWidget *parent, const QString &text)
+{
+    const QImage page = textPage(text);
+    QPrinter printer;
+    const std::optional<int> copies = platform.showPrinter(parent, printer);
+    if (copies)
+        printImagePages(printer, page, qBound(0, *copies, 32767));
 }
 
 bool writePicture(const QImage &image, const QString &path, const char *format, QString *error)

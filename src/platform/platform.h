@@ -41,6 +41,14 @@ QStringList qtNameFilters(const QString &filter);
 // Prints `image` once per copy, one page each, at the size it has on a 96 dpi screen.
 bool printImagePages(QPrinter &printer, const QImage &image, int copies);
 
+// A printed page of `text`: its lines from the top-left corner in the default font and colours,
+// on a surface 7380 by 7050 twips; lines below its foot are cut off.
+QImage textPage(const QString &text);
+
+// Asks for a printer and a number of copies and prints textPage(text) once per copy. Cancel
+// prints nothing; a failure ends the printing silently.
+void printText(Platform &platform, QWidget *parent, const QString &text);
+
 // Writes `image` to `path` in `format` ("BMP", "ICO"), atomically: on failure the file that was
 // there stays as it was, and `error` says why.
 bool writePicture(const QImage &image, const QString &path, const char *format, QString *error);

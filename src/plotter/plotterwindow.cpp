@@ -6,11 +6,8 @@
 #include "plotpicture.h"
 
 #include <QCloseEvent>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 
 namespace
@@ -32,33 +29,11 @@ void setBackground(QWidget *widget, const QColor &colour)
 
 } // namespace
 
-QIcon plotterIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 32}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(QColor(0, 0, 160));
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(Qt::white, size / 16.0));
-        const qreal m = size / 8.0;
-        p.drawLine(QPointF(m, size / 2.0), QPointF(size - m, size / 2.0));
-        p.drawLine(QPointF(size / 2.0, m), QPointF(size / 2.0, size - m));
-        QPainterPath curve(QPointF(m, size - m));
-        curve.cubicTo(QPointF(size / 2.0, size - m), QPointF(size / 2.0, m), QPointF(size - m, m));
-        p.drawPath(curve);
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
-PlotterWindow::PlotterWindow(Platform &platform, std::function<void()> showCalculator,
-                             QWidget *parent)
-    : QWidget(parent), m_platform(platform), m_showCalculator(std::move(showCalculator))
+PlotterWindow::PlotterWindow(Platform &platform, WindowOpeners openers, QWidget *parent)
+    : QWidget(parent), m_platform(platform), m_openers(std::move(openers))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("曜石----解方程"));
-    setWindowIcon(plotterIcon());
     setBackground(this, kWindowColour);
     resize(twips(6795), twips(8160));
     move(twips(2415), twips(345));
@@ -265,7 +240,7 @@ void PlotterWindow::savePicture()
 
 void PlotterWindow::returnToCalculator()
 {
-    m_showCalculator();
+    m_openers.calculator();
     close();
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "platform/openers.h"
 #include "plot.h"
 
 #include <QPointer>
 #include <QWidget>
-
-#include <functional>
 
 class Platform;
 class PlotPicture;
@@ -20,9 +19,8 @@ class PlotterWindow final : public QWidget
     Q_OBJECT
 
 public:
-    // `showCalculator` brings up the calculator for the Return button.
-    PlotterWindow(Platform &platform, std::function<void()> showCalculator,
-                  QWidget *parent = nullptr);
+    // Return brings up the calculator through `openers.calculator`.
+    PlotterWindow(Platform &platform, WindowOpeners openers, QWidget *parent = nullptr);
 
     bool isLoaded() const { return !m_picture.isNull(); }
     void load();
@@ -44,7 +42,7 @@ private:
     void redraw(const PlotFrame &frame);
 
     Platform &m_platform;
-    std::function<void()> m_showCalculator;
+    WindowOpeners m_openers;
     PlotView m_view;
     Equations m_equations;
 
@@ -52,6 +50,3 @@ private:
     std::array<QPointer<QLineEdit>, 4> m_boxes;
     QPointer<QLabel> m_topLeftX, m_topLeftY, m_bottomRightX, m_bottomRightY, m_zoom, m_x, m_y;
 };
-
-// A white graph on a blue square.
-QIcon plotterIcon();

@@ -2,6 +2,7 @@
 #include "platform/fonts.h"
 #include "support/scriptedplatform.h"
 
+#include <QAction>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void captionWalksTheLines();
     void launcherOpensOneWindowEach();
     void quitsWhenTheLastToolCloses();
+    void calculatorHelpShowsTheText();
     void fontSubstitutesResolve_data();
     void fontSubstitutesResolve();
 
@@ -127,6 +129,21 @@ void TestApp::quitsWhenTheLastToolCloses()
     QTimer::singleShot(5000, qApp, [] { qApp->exit(1); }); // never hang
     QCOMPARE(qApp->exec(), 0);
     QCOMPARE(lastClosed.count(), 1);
+}
+
+void TestApp::calculatorHelpShowsTheText()
+{
+    QTest::keyClick(m_app->splash(), Qt::Key_Return);
+    clickLabel("Label1");
+    m_app->calculator().findChild<QAction *>(QStringLiteral("nmuf1"))->trigger();
+    HelpWindow &help = m_app->help();
+    QVERIFY(help.isVisible());
+    QVERIFY(!help.windowIcon().isNull());
+    const QStringList lines =
+        help.findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->toPlainText().split(u'\n');
+    QCOMPARE(lines.size(), 24);
+    QVERIFY(lines[11].startsWith(QStringLiteral("    直接")));
+    QVERIFY(!lines.back().isEmpty());
 }
 
 void TestApp::fontSubstitutesResolve_data()

@@ -1,3 +1,4 @@
+#include "help/helpwindow.h"
 #include "platform/plaintextbox.h"
 #include "windowfixture.h"
 
@@ -20,7 +21,7 @@ private Q_SLOTS:
     void pasteTakesOnlyText();
     void faultIsReported();
     void printsOnePagePerCopy();
-    void helpShowsTheText();
+    void helpOpensTheHelpWindow();
 };
 
 void TestCalculatorWindow::buttons()
@@ -135,10 +136,11 @@ void TestCalculatorWindow::pasteTakesOnlyText()
     QFETCH(QByteArray, data);
     QFETCH(QString, pasted);
     QPlainTextEdit *target = display();
+    HelpWindow help;
     if (box == u"help") {
-        m_help->load();
-        target = m_help->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-        QVERIFY(QTest::qWaitForWindowActive(m_help.get()));
+        help.load();
+        target = help.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+        QVERIFY(QTest::qWaitForWindowActive(&help));
     } else {
         type(QStringLiteral("Click"));
     }
@@ -188,15 +190,11 @@ void TestCalculatorWindow::printsOnePagePerCopy()
     }
 }
 
-void TestCalculatorWindow::helpShowsTheText()
+void TestCalculatorWindow::helpOpensTheHelpWindow()
 {
     trigger("nmuf1");
-    QVERIFY(m_help->isVisible());
-    const QStringList lines =
-        m_help->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->toPlainText().split(u'\n');
-    QCOMPARE(lines.size(), 24);
-    QVERIFY(lines[11].startsWith(QStringLiteral("    直接")));
-    QVERIFY(!lines.back().isEmpty());
+    trigger("nmuf1");
+    QCOMPARE(m_helpOpened, 2);
 }
 
 QTEST_MAIN(TestCalculatorWindow)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "calculator/calculatorwindow.h"
-#include "help/helpwindow.h"
 #include "support/scriptedplatform.h"
 
 #include <QAction>
@@ -23,8 +22,8 @@ protected:
     void makeWindow(const QString &stepFolder)
     {
         m_window.reset();
-        m_help = std::make_unique<HelpWindow>();
-        m_window = std::make_unique<CalculatorWindow>(*m_platform, *m_help, stepFolder);
+        m_window = std::make_unique<CalculatorWindow>(
+            *m_platform, stepFolder, WindowOpeners{{}, {}, [this] { ++m_helpOpened; }});
         m_window->load();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
@@ -38,7 +37,6 @@ protected:
     {
         QCOMPARE(m_platform->unexpected, QStringList());
         m_window.reset();
-        m_help.reset();
     }
 
     QPlainTextEdit *display() const
@@ -118,6 +116,6 @@ protected:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedPlatform> m_platform;
-    std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<CalculatorWindow> m_window;
+    int m_helpOpened = 0;
 };

@@ -50,7 +50,8 @@ void TestPlotterWindow::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_platform = std::make_unique<ScriptedPlatform>();
     m_calculatorShown = 0;
-    m_window = std::make_unique<PlotterWindow>(*m_platform, [this] { ++m_calculatorShown; });
+    m_window = std::make_unique<PlotterWindow>(
+        *m_platform, WindowOpeners{[this] { ++m_calculatorShown; }, {}, {}});
     m_window->load();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
