@@ -281,7 +281,10 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
 
 bool CalculatorWindow::keyDown(const QKeyEvent &key)
 {
-    const KeyCommand command = keyCommand({key.key(), key.modifiers(), key.text(), keyDigit(key)});
+    // Only a chord asks for the digit on the key: on X11 that asks the server.
+    const bool chord = key.modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    const KeyCommand command =
+        keyCommand({key.key(), key.modifiers(), key.text(), chord ? keyDigit(key) : -1});
     if (command.action == KeyAction::None)
         return false;
     run(command);
