@@ -2,11 +2,37 @@
 
 #include "platform/layout.h"
 
+#include <QAbstractButton>
 #include <QLabel>
-#include <QMouseEvent>
+#include <QPainter>
 
-LauncherWindow::LauncherWindow(WindowOpeners openers, QWidget *parent)
-    : QWidget(parent), m_openers(std::move(openers))
+namespace
+{
+
+// A word that looks like a label and acts as a push button, for the mouse and for a screen
+// reader alike. It takes no focus.
+class LauncherWord final : public QAbstractButton
+{
+public:
+    LauncherWord(const QString &caption, QWidget *parent) : QAbstractButton(parent)
+    {
+        setText(caption);
+        setFocusPolicy(Qt::NoFocus);
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+};
+
+} // namespace
+
+LauncherWindow::LauncherWindow(const WindowOpeners &openers, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("曜石2.00"));
@@ -22,18 +48,25 @@ LauncherWindow::LauncherWindow(WindowOpeners openers, QWidget *parent)
         int left, top, width, height;
         const char16_t *face;
         qreal points;
-        bool word; // one of the three words, in dark red
+        std::function<void()> WindowOpeners::*opens; // the three words, in dark red
     };
     static const Label kLabels[] = {
-        {"Label4", u"曜", 600, 600, 1695, 1815, u"楷体_GB2312", 72, false},
-        {"Label5", u"石", 600, 2400, 1695, 1815, u"楷体_GB2312", 72, false},
-        {"Label1", u"计算器", 4080, 720, 2295, 615, u"方正舒体", 24, true},
-        {"Label2", u"解方程", 4080, 1920, 2295, 615, u"方正舒体", 26.25, true},
-        {"Label3", u"帮助", 4080, 3240, 2295, 615, u"方正舒体", 26.25, true},
+        {"Label4", u"曜", 600, 600, 1695, 1815, u"楷体_GB2312", 72, nullptr},
+        {"Label5", u"石", 600, 2400, 1695, 1815, u"楷体_GB2312", 72, nullptr},
+        {"Label1", u"计算器", 4080, 720, 2295, 615, u"方正舒体", 24, &WindowOpeners::calculator},
+        {"Label2", u"解方程", 4080, 1920, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::plotter},
+        {"Label3", u"帮助", 4080, 3240, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::help},
     };
-    QList<QLabel *> words;
     for (const Label &l : kLabels) {
-        auto *label = new QLabel(QString::fromUtf16(l.caption), this);
+        const QString caption = QString::fromUtf16(l.caption);
+        QWidget *label = nullptr;
+        if (l.opens) {
+            auto *button = new LauncherWord(caption, this);
+            connect(button, &QAbstractButton::clicked, this, openers.*l.opens);
+            label = button;
+        } else {
+            label = new QLabel(caption, this);
+        }
         label->setObjectName(QLatin1String(l.name));
         label->setGeometry(twipsRect(l.left, l.top, l.width, l.height));
         QFont font(QString::fromUtf16(l.face));
@@ -41,29 +74,7 @@ LauncherWindow::LauncherWindow(WindowOpeners openers, QWidget *parent)
         label->setFont(font);
         QPalette text = label->palette();
         text.setColor(QPalette::WindowText,
-                      l.word ? QColor(192, 0, 0) : palette.color(QPalette::ButtonText));
+                      l.opens ? QColor(192, 0, 0) : palette.color(QPalette::ButtonText));
         label->setPalette(text);
-        if (l.word) {
-            label->setCursor(Qt::PointingHandCursor);
-            label->installEventFilter(this);
-            words.append(label);
-        }
     }
-    m_calculator = words[0];
-    m_plotter = words[1];
-    m_help = words[2];
-}
-
-bool LauncherWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        if (watched == m_calculator)
-            m_openers.calculator();
-        else if (watched == m_plotter)
-            m_openers.plotter();
-        else if (watched == m_help)
-            m_openers.help();
-    }
-    return QWidget::eventFilter(watched, event);
 }

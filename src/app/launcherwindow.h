@@ -4,23 +4,13 @@
 
 #include <QWidget>
 
-class QLabel;
-
 // The launcher: the name in large characters, and three words that open the calculator, the
-// plotter and the help window.
+// plotter and the help window. The words are buttons: one opens its window when it is pressed
+// and released over it, as a push button does.
 class LauncherWindow final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit LauncherWindow(WindowOpeners openers, QWidget *parent = nullptr);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    WindowOpeners m_openers;
-    QLabel *m_calculator;
-    QLabel *m_plotter;
-    QLabel *m_help;
+    explicit LauncherWindow(const WindowOpeners &openers, QWidget *parent = nullptr);
 };

@@ -14,8 +14,9 @@ constexpr int kTicksPerLine = 82;
 
 SplashWindow::SplashWindow(std::function<void()> closing, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_closing(std::move(closing)),
-      m_splashlines{QStringLiteral("曜石工作室"), QStringLiteral("曜石项目组 制作"),
-                    QStringLiteral("中国 上海"),  QStringLiteral("版权所有 (C) 2026"),
+      // Each line fits the label on one line at 72 pt: six Chinese characters at most.
+      m_splashlines{QStringLiteral("曜石工作室"), QStringLiteral("曜石项目组"),
+                    QStringLiteral("中国 上海"),  QStringLiteral("© 2026 曜石"),
                     QStringLiteral(" 欢迎使用"),  QStringLiteral("曜     石")}
 {
     setObjectName(QStringLiteral("frmSplash"));

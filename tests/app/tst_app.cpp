@@ -2,8 +2,11 @@
 #include "platform/fonts.h"
 #include "support/scriptedplatform.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -25,6 +28,9 @@ private Q_SLOTS:
     void captionWalksTheLines_data();
     void captionWalksTheLines();
     void launcherOpensOneWindowEach();
+    void launcherWordsArePushButtons_data();
+    void launcherWordsArePushButtons();
+    void helpTextComesBackOnReopening();
     void quitsWhenTheLastToolCloses();
     void calculatorHelpShowsTheText();
     void fontSubstitutesResolve_data();
@@ -33,7 +39,7 @@ private Q_SLOTS:
 private:
     void clickLabel(const char *name)
     {
-        QTest::mouseClick(m_app->launcher().findChild<QLabel *>(QLatin1String(name)),
+        QTest::mouseClick(m_app->launcher().findChild<QWidget *>(QLatin1String(name)),
                           Qt::LeftButton);
     }
 
@@ -71,8 +77,9 @@ void TestApp::captionWalksTheLines_data()
     QTest::addColumn<QString>("caption");
     QTest::newRow("first tick") << 1 << "曜石工作室";
     QTest::newRow("last of line 0") << 81 << "曜石工作室";
-    QTest::newRow("line 1") << 82 << "曜石项目组 制作";
-    QTest::newRow("line 3") << 327 << "版权所有 (C) 2026";
+    QTest::newRow("line 1") << 82 << "曜石项目组";
+    QTest::newRow("line 2") << 164 << "中国 上海";
+    QTest::newRow("line 3") << 327 << "© 2026 曜石";
     QTest::newRow("welcome") << 328 << " 欢迎使用";
     QTest::newRow("name") << 410 << "曜     石";
     QTest::newRow("just before the end") << 469 << "曜     石";
@@ -86,6 +93,11 @@ void TestApp::captionWalksTheLines()
     while (splash.ticks() < ticks)
         splash.tick();
     QCOMPARE(splash.caption(), caption);
+    // Every line fits the label, measured in the label's (substituted) font.
+    const QLabel *label = splash.findChild<QLabel *>(QStringLiteral("Label1"));
+    QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(caption) <=
+                 label->contentsRect().width(),
+             qPrintable(QFontInfo(label->font()).family()));
     QVERIFY(splash.isVisible());
     QVERIFY(!m_app->launcher().isVisible());
     while (splash.ticks() < 470)
@@ -111,7 +123,71 @@ void TestApp::launcherOpensOneWindowEach()
     QVERIFY(m_app->plotter().isVisible());
     clickLabel("Label3");
     QVERIFY(m_app->help().isVisible());
-    clickLabel("Label4"); // the large characters do nothing
+}
+
+// Each word opens its window when pressed and released over it; let go elsewhere, it does
+// nothing. A screen reader sees a button named with the caption. The large characters are
+// not buttons and open nothing.
+void TestApp::launcherWordsArePushButtons_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("opens"); // 0 calculator, 1 plotter, 2 help, -1 nothing
+    QTest::newRow("calculator") << "Label1"
+                                << "计算器" << 0;
+    QTest::newRow("plotter") << "Label2"
+                             << "解方程" << 1;
+    QTest::newRow("help") << "Label3"
+                          << "帮助" << 2;
+    QTest::newRow("large 曜") << "Label4"
+                              << "曜" << -1;
+    QTest::newRow("large 石") << "Label5"
+                              << "石" << -1;
+}
+
+void TestApp::launcherWordsArePushButtons()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(int, opens);
+    QTest::keyClick(m_app->splash(), Qt::Key_Return);
+    QWidget *word = m_app->launcher().findChild<QWidget *>(name);
+    const auto opened = [this] {
+        return QList<bool>{m_app->calculator().isVisible(), m_app->plotter().isVisible(),
+                           m_app->help().isVisible()};
+    };
+    const QList<bool> none{false, false, false};
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(word);
+    QCOMPARE(accessible->role(), opens < 0 ? QAccessible::StaticText : QAccessible::Button);
+    QCOMPARE(accessible->text(QAccessible::Name), caption);
+    QCOMPARE(word->focusPolicy(), Qt::NoFocus);
+
+    const QPoint inside = word->rect().center();
+    QTest::mousePress(word, Qt::LeftButton, {}, inside);
+    QTest::mouseMove(word, inside + QPoint(word->width(), 0));
+    QTest::mouseRelease(word, Qt::LeftButton, {}, inside + QPoint(word->width(), 0));
+    QCOMPARE(opened(), none);
+    QTest::mouseClick(word, Qt::LeftButton, {}, inside);
+    QList<bool> expected = none;
+    if (opens >= 0)
+        expected[opens] = true;
+    QCOMPARE(opened(), expected);
+}
+
+void TestApp::helpTextComesBackOnReopening()
+{
+    QTest::keyClick(m_app->splash(), Qt::Key_Return);
+    clickLabel("Label3");
+    auto *text = m_app->help().findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    const QString original = text->toPlainText();
+    QVERIFY(original.size() > 100);
+    text->selectAll();
+    QTest::keyClicks(text, QStringLiteral("typed over"));
+    QCOMPARE(text->toPlainText(), QStringLiteral("typed over"));
+    m_app->help().close();
+    clickLabel("Label3");
+    text = m_app->help().findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    QCOMPARE(text->toPlainText(), original);
 }
 
 // The process ends when its last visible window closes, however hidden windows stand.
