@@ -60,7 +60,7 @@ void Redraw(benchmark::State &state)
     Equations equations;
     for (int i = 0; i < 4; ++i)
         equations[i] = Equation(*parsegroups(QString::fromUtf8(kEquations[i])));
-    const PlotView view{0, 0, 1};
+    const PlotView view;
     QImage image(344, 391, QImage::Format_RGB32);
     for (auto _ : state) {
         image.fill(kPictureBackground);

@@ -2,6 +2,7 @@
 
 #include "layout.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -74,16 +75,31 @@ void printText(Platform &platform, QWidget *parent, const QString &text)
 
 bool writePicture(const QImage &image, const QString &path, const char *format, QString *error)
 {
+    // Encoded in memory first: the image writer says only "Unknown error" when its device
+    // fails, while a plain write that fails carries the system's reason.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image)) {
+        *error = writer.errorString();
+        return false;
+    }
+    // Unbuffered, so that a short write (the last bytes that fitted) is retried here, and the
+    // retry fails with the reason (no space left, file too large).
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *error = file.errorString();
         return false;
     }
-    QImageWriter writer(&file, format);
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        file.cancelWriting();
-        return false;
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            *error = file.errorString();
+            file.cancelWriting();
+            return false;
+        }
+        done += written;
     }
     if (!file.commit()) {
         *error = file.errorString();

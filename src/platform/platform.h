@@ -9,8 +9,9 @@ class QImage;
 class QPrinter;
 class QWidget;
 
-// The desktop services the windows use: file and printer dialogs and message boxes. Windows reach
-// them only through this interface, so tests answer every dialog from a script.
+// The desktop services the windows use: file and printer dialogs, message boxes and the
+// clipboard. Windows reach them only through this interface, so tests answer every dialog from a
+// script.
 class Platform
 {
 public:
@@ -21,9 +22,11 @@ public:
     virtual ~Platform() = default;
 
     // Modal file dialogs. `filter` is a list of description|pattern pairs joined by "|", as in
-    // "(*.bmp)|*.bmp|(*.ico)|*.ico". They return the chosen path, empty on Cancel.
+    // "(*.bmp)|*.bmp|(*.ico)|*.ico". They return the chosen path, empty on Cancel; `chosenFilter`
+    // (when given) receives the index of the pair that was selected.
     virtual QString showOpen(QWidget *parent, const QString &filter) = 0;
-    virtual QString showSave(QWidget *parent, const QString &filter) = 0;
+    virtual QString showSave(QWidget *parent, const QString &filter,
+                             int *chosenFilter = nullptr) = 0;
 
     // A modal message box; the first button is the default. Closing it without a button answers
     // Cancel where there is one.
@@ -33,6 +36,10 @@ public:
     // The modal printer dialog: sets `printer` up and returns the number of copies chosen, or
     // nothing when the user cancelled.
     virtual std::optional<int> showPrinter(QWidget *parent, QPrinter &printer) = 0;
+
+    // Puts a picture, or a text, on the clipboard in place of what was there.
+    virtual void copyToClipboard(const QImage &image) = 0;
+    virtual void copyToClipboard(const QString &text) = 0;
 };
 
 // "(*.txt)|*.txt" as Qt name filters: {"(*.txt) (*.txt)"}.
@@ -49,6 +56,6 @@ QImage textPage(const QString &text);
 // prints nothing; a failure ends the printing silently.
 void printText(Platform &platform, QWidget *parent, const QString &text);
 
-// Writes `image` to `path` in `format` ("BMP", "ICO"), atomically: on failure the file that was
-// there stays as it was, and `error` says why.
+// Writes `image` to `path` in `format` ("BMP", "PNG"), atomically: on failure the file that was
+// there stays as it was, and `error` gives the system's reason.
 bool writePicture(const QImage &image, const QString &path, const char *format, QString *error);

@@ -1,6 +1,8 @@
 #include "qtplatform.h"
 
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -8,15 +10,19 @@
 namespace
 {
 
-QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode,
+                      int *chosenFilter)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
-    dialog.setNameFilters(qtNameFilters(filter));
+    const QStringList filters = qtNameFilters(filter);
+    dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (chosenFilter)
+        *chosenFilter = int(qMax<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())));
     return dialog.selectedFiles().constFirst();
 }
 
@@ -24,12 +30,12 @@ QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::Accep
 
 QString QtPlatform::showOpen(QWidget *parent, const QString &filter)
 {
-    return runFileDialog(parent, filter, QFileDialog::AcceptOpen);
+    return runFileDialog(parent, filter, QFileDialog::AcceptOpen, nullptr);
 }
 
-QString QtPlatform::showSave(QWidget *parent, const QString &filter)
+QString QtPlatform::showSave(QWidget *parent, const QString &filter, int *chosenFilter)
 {
-    return runFileDialog(parent, filter, QFileDialog::AcceptSave);
+    return runFileDialog(parent, filter, QFileDialog::AcceptSave, chosenFilter);
 }
 
 Platform::Answer QtPlatform::showMessage(QWidget *parent, const QString &prompt,
@@ -68,4 +74,14 @@ std::optional<int> QtPlatform::showPrinter(QWidget *parent, QPrinter &printer)
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return printer.copyCount();
+}
+
+void QtPlatform::copyToClipboard(const QImage &image)
+{
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+void QtPlatform::copyToClipboard(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
 }

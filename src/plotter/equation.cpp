@@ -436,9 +436,3 @@ double Equation::run(double *b, double x) const
     }
     return finite ? b[1] : kUndefined;
 }
-
-double evalgroups(const QStringList &groups, double x, double ceny, float zoom)
-{
-    const double value = Equation(groups).evaluate(x);
-    return std::isnan(value) ? ceny + 151.0 / zoom : value;
-}

@@ -80,7 +80,3 @@ private:
     std::vector<Step> m_steps;
     int m_groups = 0;
 };
-
-// The value of a group list at x, or the failure value ceny + 151 / zoom that plots just above
-// the picture.
-double evalgroups(const QStringList &groups, double x, double ceny, float zoom);

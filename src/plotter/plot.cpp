@@ -1,23 +1,29 @@
 #include "plot.h"
 
 #include "core/numtext.h"
+#include "exactsum.h"
 
-#include <cfloat>
 #include <cmath>
 
 bool PlotView::zoomAt(QPointF screen, bool in)
 {
-    const float from = zoom == 0 ? 1.0f : zoom;
-    const double x = cenx + screen.x() / from;
-    const double y = ceny + screen.y() / from;
-    const float to = in ? from * 5 : from / 5;
-    // A normal float keeps every division by the factor finite.
-    if (!std::isfinite(x) || !std::isfinite(y) || !(std::fabs(to) >= FLT_MIN) || !std::isfinite(to))
+    const int power = in ? m_power + 1 : m_power - 1;
+    if (power > kMaxZoomPower || power < kMinZoomPower)
+        return false;
+    const double x = exactSum(cenx, screen.x(), m_power);
+    const double y = exactSum(ceny, screen.y(), m_power);
+    if (!std::isfinite(x) || !std::isfinite(y))
         return false;
     cenx = x;
     ceny = y;
-    zoom = to;
+    m_power = power;
+    m_zoom = exactSum(0, 1, -power);
     return true;
+}
+
+QString coordinateText(double centre, double screen, int zoomPower)
+{
+    return yaoshi::displayForm(exactSum(centre, screen, zoomPower, 15));
 }
 
 QPointF screenToPixel(QPointF screen, QSizeF area)
@@ -35,19 +41,19 @@ QPointF pixelToScreen(QPointF pixel, QSizeF area)
 PlotFrame drawaxes(const PlotView &view)
 {
     PlotFrame frame;
-    const double half = kScreenHalf / view.zoom;
-    frame.topLeftX = yaoshi::displayForm(view.cenx - half);
-    frame.topLeftY = yaoshi::displayForm(view.ceny + half);
-    frame.bottomRightX = yaoshi::displayForm(view.cenx + half);
-    frame.bottomRightY = yaoshi::displayForm(view.ceny - half);
-    frame.zoom = yaoshi::displayForm32(view.zoom);
+    const int power = view.zoomPower();
+    frame.topLeftX = coordinateText(view.cenx, -kScreenHalf, power);
+    frame.topLeftY = coordinateText(view.ceny, kScreenHalf, power);
+    frame.bottomRightX = coordinateText(view.cenx, kScreenHalf, power);
+    frame.bottomRightY = coordinateText(view.ceny, -kScreenHalf, power);
+    // The 32-bit factor nearest to its 7 shown digits, so those digits are exact.
+    frame.zoom = yaoshi::displayForm32(float(exactSum(0, 1, -power, 7)));
     // An axis outside the picture is not seen.
-    const double xAxis = -view.ceny * view.zoom;
-    const double yAxis = -view.cenx * view.zoom;
-    if (std::fabs(xAxis) <= kScreenHalf)
-        frame.xAxisY = xAxis;
-    if (std::fabs(yAxis) <= kScreenHalf)
-        frame.yAxisX = yAxis;
+    const QPointF origin = view.toScreen(0, 0);
+    if (std::fabs(origin.y()) <= kScreenHalf)
+        frame.xAxisY = origin.y();
+    if (std::fabs(origin.x()) <= kScreenHalf)
+        frame.yAxisX = origin.x();
     return frame;
 }
 
@@ -55,12 +61,12 @@ namespace
 {
 
 // A dot as the picture receives it: 32-bit coordinates, left out when they are not finite.
-void addDot(std::vector<QPointF> &dots, double x, double y)
+void addDot(std::vector<PlotDot> &dots, QPointF at, Curve curve)
 {
-    const float fx = float(x);
-    const float fy = float(y);
-    if (std::isfinite(fx) && std::isfinite(fy))
-        dots.emplace_back(fx, fy);
+    const float x = float(at.x());
+    const float y = float(at.y());
+    if (std::isfinite(x) && std::isfinite(y))
+        dots.push_back({QPointF(x, y), curve});
 }
 
 } // namespace
@@ -68,16 +74,18 @@ void addDot(std::vector<QPointF> &dots, double x, double y)
 PlotFrame plotcurves(const PlotView &view, const Equations &equations)
 {
     PlotFrame frame = drawaxes(view);
-    const int samples = 2 * int(kScreenHalf) + 1;
-    for (auto *dots : {&frame.curve1, &frame.curve2, &frame.parametric})
-        dots->reserve(samples);
-    for (int sx = -int(kScreenHalf); sx <= int(kScreenHalf); ++sx) {
-        const double t = sx / double(view.zoom) + view.cenx;
-        // An undefined value is NaN, and so is every coordinate made from it.
-        addDot(frame.curve1, sx, (equations[0].evaluate(t) - view.ceny) * view.zoom);
-        addDot(frame.curve2, sx, (equations[1].evaluate(t) - view.ceny) * view.zoom);
-        addDot(frame.parametric, (equations[2].evaluate(t) - view.cenx) * view.zoom,
-               (equations[3].evaluate(t) - view.ceny) * view.zoom);
+    const int half = int(kScreenHalf);
+    frame.dots.reserve(3 * (2 * half + 1));
+    for (int sx = -half; sx <= half; ++sx) {
+        const double t = view.toWorld(QPointF(sx, 0)).x();
+        // A curve y = f(x) keeps the sample's own column; an undefined value is NaN, and so is
+        // every coordinate made from it.
+        addDot(frame.dots, {double(sx), view.toScreen(t, equations[0].evaluate(t)).y()},
+               Curve::One);
+        addDot(frame.dots, {double(sx), view.toScreen(t, equations[1].evaluate(t)).y()},
+               Curve::Two);
+        addDot(frame.dots, view.toScreen(equations[2].evaluate(t), equations[3].evaluate(t)),
+               Curve::Parametric);
     }
     return frame;
 }

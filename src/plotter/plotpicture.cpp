@@ -9,18 +9,16 @@
 namespace
 {
 
-void drawDots(QPainter &painter, const std::vector<QPointF> &dots, const QColor &colour,
-              QSizeF area)
+const QColor &colourOf(Curve curve)
 {
-    QVarLengthArray<QPoint, 512> points;
-    for (const QPointF &dot : dots) {
-        if (std::fabs(dot.x()) > kScreenHalf || std::fabs(dot.y()) > kScreenHalf)
-            continue; // outside the picture
-        const QPointF pixel = screenToPixel(dot, area);
-        points.append(QPoint(qRound(pixel.x()), qRound(pixel.y())));
+    switch (curve) {
+    case Curve::One:
+        return kCurve1Colour;
+    case Curve::Two:
+    case Curve::Parametric:
+        return kCurve2Colour;
     }
-    painter.setPen(QPen(colour, 1));
-    painter.drawPoints(points.constData(), int(points.size()));
+    return kCurve2Colour;
 }
 
 } // namespace
@@ -38,9 +36,28 @@ void renderPlot(QImage &image, const PlotFrame &frame)
         const int x = qRound(screenToPixel(QPointF(*frame.yAxisX, 0), area).x());
         painter.drawLine(x, 0, x, int(area.height()) - 1);
     }
-    drawDots(painter, frame.curve1, kCurve1Colour, area);
-    drawDots(painter, frame.curve2, kCurve2Colour, area);
-    drawDots(painter, frame.parametric, kCurve2Colour, area);
+    // Dot by dot in the frame's order; a run of one colour goes in one call.
+    QVarLengthArray<QPoint, 512> run;
+    const QColor *runColour = nullptr;
+    const auto flush = [&] {
+        if (run.isEmpty())
+            return;
+        painter.setPen(QPen(*runColour, 1));
+        painter.drawPoints(run.constData(), int(run.size()));
+        run.clear();
+    };
+    for (const PlotDot &dot : frame.dots) {
+        if (std::fabs(dot.at.x()) > kScreenHalf || std::fabs(dot.at.y()) > kScreenHalf)
+            continue; // outside the picture
+        const QColor &colour = colourOf(dot.curve);
+        if (&colour != runColour) {
+            flush();
+            runColour = &colour;
+        }
+        const QPointF pixel = screenToPixel(dot.at, area);
+        run.append(QPoint(qRound(pixel.x()), qRound(pixel.y())));
+    }
+    flush();
 }
 
 PlotPicture::PlotPicture(QWidget *parent) : QWidget(parent)
@@ -53,11 +70,14 @@ PlotPicture::PlotPicture(QWidget *parent) : QWidget(parent)
 
 void PlotPicture::fitImage()
 {
-    // Drawn at the screen's resolution, so dots and lines stay crisp on high-DPI screens.
+    // Drawn at the screen's resolution, so dots and lines stay crisp on high-DPI screens. At a
+    // fractional ratio the device size does not divide back to the widget's size, so it is the
+    // device size that is compared.
     const qreal ratio = devicePixelRatioF();
-    if (m_image.deviceIndependentSize() == QSizeF(size()) && m_image.devicePixelRatio() == ratio)
+    const QSize deviceSize = size() * ratio;
+    if (m_image.size() == deviceSize && m_image.devicePixelRatio() == ratio)
         return;
-    QImage image(size() * ratio, QImage::Format_RGB32);
+    QImage image(deviceSize, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(kPictureBackground);
     if (!m_image.isNull())

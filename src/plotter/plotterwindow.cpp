@@ -1,14 +1,17 @@
 #include "plotterwindow.h"
 
-#include "core/numtext.h"
 #include "platform/layout.h"
 #include "platform/platform.h"
 #include "plotpicture.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace
 {
@@ -16,7 +19,9 @@ namespace
 const QColor kWindowColour(180, 139, 179);
 const QColor kReadoutColour(204, 224, 225);
 const QColor kCaptionPink(255, 192, 192);
-const QString kPictureFilter = QStringLiteral("(*.bmp)|*.bmp|(*.ico)|*.ico");
+// Bitmap first, as the program always offered; PNG after it.
+const QString kPictureFilter = QStringLiteral("(*.bmp)|*.bmp|(*.ico)|*.ico|(*.png)|*.png");
+constexpr int kPngFilter = 2;
 const char *const kBoxCaptions[] = {"方程一", "方程二", "参数方程一", "参数方程二"};
 
 void setBackground(QWidget *widget, const QColor &colour)
@@ -27,6 +32,18 @@ void setBackground(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
+// The file's extension decides; a name without a known one follows the dialog's filter. An .ico
+// name gets a bitmap, as it always did.
+const char *pictureFormat(const QString &path, int filter)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"png")
+        return "PNG";
+    if (suffix == u"bmp" || suffix == u"ico")
+        return "BMP";
+    return filter == kPngFilter ? "PNG" : "BMP";
+}
+
 } // namespace
 
 PlotterWindow::PlotterWindow(Platform &platform, WindowOpeners openers, QWidget *parent)
@@ -35,14 +52,19 @@ PlotterWindow::PlotterWindow(Platform &platform, WindowOpeners openers, QWidget 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("曜石----解方程"));
     setBackground(this, kWindowColour);
-    resize(twips(6795), twips(8160));
-    move(twips(2415), twips(345));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
 }
 
 void PlotterWindow::load()
 {
-    if (!isLoaded())
+    if (!isLoaded()) {
+        // Loaded afresh, the window comes up as laid out, whatever size it was closed at.
+        setWindowState(Qt::WindowNoState);
+        resize(kLaidOutSize);
+        move(twips(2415), twips(345));
         build();
+    }
     if (isVisible()) {
         raise();
         activateWindow();
@@ -89,9 +111,17 @@ void PlotterWindow::build()
         {"Text4", Box, u"", 1320, 7680, 5415, 270, Left, 21},
     };
 
-    auto *controls = new QWidget(this);
+    // The controls keep their places on a surface of the laid-out size that grows with the
+    // window; a smaller window scrolls it, so no control is ever out of reach.
+    auto *area = new QScrollArea(this);
+    area->setObjectName(QStringLiteral("controlsArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
+    area->setWidgetResizable(true);
+    auto *controls = new QWidget;
     controls->setObjectName(QStringLiteral("controls"));
-    controls->setGeometry(rect());
+    controls->setMinimumSize(kLaidOutSize);
+    setBackground(controls, kWindowColour);
     QMap<int, QWidget *> focusOrder;
     for (const Control &c : kControls) {
         const QString text = QString::fromUtf16(c.text);
@@ -161,7 +191,8 @@ void PlotterWindow::build()
     connect(button("Command2"), &QPushButton::clicked, this, &PlotterWindow::returnToCalculator);
     connect(picture, &PlotPicture::pressed, this, &PlotterWindow::pictureMouseDown);
     connect(picture, &PlotPicture::moved, this, &PlotterWindow::pictureMouseMove);
-    controls->show();
+    area->setWidget(controls);
+    layout()->addWidget(area);
     m_boxes[0]->setFocus();
 }
 
@@ -187,7 +218,7 @@ void PlotterWindow::run()
         if (!text.isEmpty() && !groups)
             failed.append(QString::fromUtf8(kBoxCaptions[i]));
     }
-    m_view.zoom = 1;
+    m_view.resetZoom();
     redraw(plotcurves(m_view, m_equations));
     if (!failed.isEmpty()) {
         m_platform.showMessage(
@@ -202,7 +233,7 @@ void PlotterWindow::clearEquations()
 {
     for (const auto &box : m_boxes)
         box->clear();
-    m_view = PlotView{0, 0, 1};
+    m_view = PlotView();
     m_equations = Equations();
     redraw(drawaxes(m_view));
 }
@@ -218,24 +249,48 @@ void PlotterWindow::pictureMouseDown(Qt::MouseButton button, QPointF screen)
 
 void PlotterWindow::pictureMouseMove(QPointF screen)
 {
-    if (m_view.zoom == 0)
-        m_view.zoom = 1;
-    const QPointF world = m_view.toWorld(screen);
-    m_x->setText(yaoshi::displayForm(world.x()));
-    m_y->setText(yaoshi::displayForm(world.y()));
+    m_x->setText(coordinateText(m_view.cenx, screen.x(), m_view.zoomPower()));
+    m_y->setText(coordinateText(m_view.ceny, screen.y(), m_view.zoomPower()));
 }
 
 void PlotterWindow::savePicture()
 {
-    // Either choice of the dialog is written as a bitmap.
-    const QString path = m_platform.showSave(this, kPictureFilter);
+    int filter = 0;
+    const QString path = m_platform.showSave(this, kPictureFilter, &filter);
     if (path.isEmpty())
         return;
     QString error;
-    if (!writePicture(m_picture->image(), path, "BMP", &error)) {
+    if (!writePicture(m_picture->image(), path, pictureFormat(path, filter), &error)) {
         m_platform.showMessage(this, QStringLiteral("无法保存图片“%1”：%2").arg(path, error),
                                QStringLiteral("提示"), Platform::Buttons::Ok);
     }
+}
+
+void PlotterWindow::copyPicture()
+{
+    m_platform.copyToClipboard(m_picture->image());
+}
+
+void PlotterWindow::copyReadout()
+{
+    // Nothing to copy before the pointer has been over the picture.
+    if (m_x->text().isEmpty())
+        return;
+    // The numbers as shown, without the blank that stands for a plus sign.
+    m_platform.copyToClipboard(m_x->text().trimmed() + QStringLiteral(", ") +
+                               m_y->text().trimmed());
+}
+
+void PlotterWindow::keyPressEvent(QKeyEvent *event)
+{
+    // A box with the focus copies its own text; keys reach the window from anywhere else.
+    if (event->keyCombination() ==
+        QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_C))
+        copyReadout();
+    else if (event->matches(QKeySequence::Copy))
+        copyPicture();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PlotterWindow::returnToCalculator()
@@ -247,9 +302,9 @@ void PlotterWindow::returnToCalculator()
 void PlotterWindow::closeEvent(QCloseEvent *event)
 {
     // Unloading: the controls go; the view and the equations stay for the next opening.
-    if (QWidget *controls = m_picture ? m_picture->parentWidget() : nullptr) {
-        controls->setParent(nullptr);
-        controls->deleteLater();
+    if (auto *area = findChild<QScrollArea *>(QStringLiteral("controlsArea"))) {
+        area->setParent(nullptr);
+        area->deleteLater();
     }
     m_picture.clear();
     QWidget::closeEvent(event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/layout.h"
 #include "platform/openers.h"
 #include "plot.h"
 
@@ -19,6 +20,9 @@ class PlotterWindow final : public QWidget
     Q_OBJECT
 
 public:
+    // The client area as laid out.
+    static constexpr QSize kLaidOutSize{twips(6795), twips(8160)};
+
     // Return brings up the calculator through `openers.calculator`.
     PlotterWindow(Platform &platform, WindowOpeners openers, QWidget *parent = nullptr);
 
@@ -32,9 +36,12 @@ public:
     void pictureMouseDown(Qt::MouseButton button, QPointF screen);
     void pictureMouseMove(QPointF screen);
     void savePicture();
+    void copyPicture();
+    void copyReadout();
     void returnToCalculator();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

@@ -1,3 +1,4 @@
+#include "plotter/exactsum.h"
 #include "plotter/plot.h"
 
 #include <QTest>
@@ -19,6 +20,16 @@ static QStringList labels(const PlotFrame &f)
     return {f.topLeftX, f.topLeftY, f.bottomRightX, f.bottomRightY, f.zoom};
 }
 
+static std::vector<QPointF> dotsOf(const PlotFrame &f, Curve curve)
+{
+    std::vector<QPointF> dots;
+    for (const PlotDot &dot : f.dots) {
+        if (dot.curve == curve)
+            dots.push_back(dot.at);
+    }
+    return dots;
+}
+
 class TestPlot : public QObject
 {
     Q_OBJECT
@@ -26,6 +37,8 @@ class TestPlot : public QObject
 private Q_SLOTS:
     void mapping_data();
     void mapping();
+    void exactSum_data();
+    void exactSum();
     void labelsFollowTheView();
     void zoomStaysFinite();
     void samplesTheCurves();
@@ -50,14 +63,47 @@ void TestPlot::mapping()
     QCOMPARE(screenToPixel(screen, area), pixel);
     QCOMPARE(pixelToScreen(pixel, area), screen);
 
-    const PlotView view{50, 100, 5};
+    PlotView view;
+    QVERIFY(view.zoomAt(QPointF(50, 100), true));
     QCOMPARE(view.toScreen(60, 80), QPointF(50, -100));
     QCOMPARE(view.toWorld(QPointF(75, -30)), QPointF(65, 94));
 }
 
+void TestPlot::exactSum_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("k");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<double>("sum");
+    QTest::newRow("a fifth") << 0.0 << 1.0 << 1 << 0 << 0.2;
+    QTest::newRow("150 * 5") << 0.0 << -150.0 << -1 << 0 << -750.0;
+    QTest::newRow("cancels to 0") << 750.0 << -150.0 << -1 << 15 << 0.0;
+    QTest::newRow("sign of the larger") << 1.0 << -3.0 << 0 << 0 << -2.0;
+    QTest::newRow("tie to even, down") << 0.0 << 125.0 << 0 << 2 << 120.0;
+    QTest::newRow("tie to even, up") << 0.0 << 135.0 << 0 << 2 << 140.0;
+    QTest::newRow("just above a tie") << 0.0 << 125.0 + 1.0 / 1024 << 0 << 2 << 130.0;
+    QTest::newRow("carry adds a digit") << 0.0 << -9999.0 << 0 << 3 << -10000.0;
+    QTest::newRow("far apart") << 1e300 << 1e-300 << 0 << 0 << 1e300;
+    QTest::newRow("smallest positive") << 0.0 << 5e-324 << 0 << 0 << 5e-324;
+    QTest::newRow("out of range") << 1e308 << 1e308 << -1 << 0 << qInf();
+    QTest::newRow("infinite operand") << qInf() << 1.0 << 0 << 15 << qInf();
+}
+
+// Exact, then rounded once: where double arithmetic rounds twice these would differ.
+void TestPlot::exactSum()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, k);
+    QFETCH(int, digits);
+    QFETCH(double, sum);
+    QCOMPARE(::exactSum(a, b, k, digits), sum);
+}
+
 void TestPlot::labelsFollowTheView()
 {
-    PlotView view{0, 0, 1};
+    PlotView view;
     QCOMPARE(labels(drawaxes(view)), QStringList({"-150", " 150", " 150", "-150", " 1"}));
     QVERIFY(view.zoomAt(QPointF(50, 100), true));
     PlotFrame frame = drawaxes(view);
@@ -69,7 +115,7 @@ void TestPlot::labelsFollowTheView()
 
 void TestPlot::zoomStaysFinite()
 {
-    PlotView view{0, 0, 1};
+    PlotView view;
     int in = 0;
     while (view.zoomAt(QPointF(1, 1), true))
         ++in;
@@ -79,24 +125,25 @@ void TestPlot::zoomStaysFinite()
     QVERIFY(!view.zoomAt(QPointF(3, 3), true));
     QCOMPARE(view.cenx, before.cenx); // a refused click changes nothing
 
-    view = PlotView{0, 0, 1};
+    view = PlotView();
     int out = 0;
     while (view.zoomAt(QPointF(0, 0), false))
         ++out;
     QCOMPARE(out, 54);
-    QVERIFY(std::isfinite(plotcurves(view, equations({"1 / x"})).curve1.front().y()));
+    QCOMPARE(view.zoomPower(), kMinZoomPower);
+    QVERIFY(std::isfinite(plotcurves(view, equations({"1 / x"})).dots.front().at.y()));
 }
 
 void TestPlot::samplesTheCurves()
 {
-    const PlotView view{0, 0, 1};
+    const PlotView view;
     PlotFrame frame = plotcurves(view, equations({"x", "", "30 * sin x", "20 * cos x"}));
-    QCOMPARE(frame.curve1.size(), size_t(301));
-    for (const QPointF &dot : frame.curve1)
+    QCOMPARE(dotsOf(frame, Curve::One).size(), size_t(301));
+    for (const QPointF &dot : dotsOf(frame, Curve::One))
         QCOMPARE(dot.x(), dot.y());
-    QVERIFY(frame.curve2.empty());
-    QCOMPARE(frame.parametric.size(), size_t(301));
-    for (const QPointF &dot : frame.parametric) {
+    QVERIFY(dotsOf(frame, Curve::Two).empty());
+    QCOMPARE(dotsOf(frame, Curve::Parametric).size(), size_t(301));
+    for (const QPointF &dot : dotsOf(frame, Curve::Parametric)) {
         const double r = std::pow(dot.x() / 30, 2) + std::pow(dot.y() / 20, 2);
         QVERIFY2(std::fabs(r - 1) < 1e-5, qPrintable(QString::number(r)));
     }
@@ -105,9 +152,18 @@ void TestPlot::samplesTheCurves()
 
     // A pole leaves a gap; overflowing values and a failed abscissa leave no dot.
     frame = plotcurves(view, equations({"1 / x", "10 ^ x", "lg x", "x"}));
-    QCOMPARE(frame.curve1.size(), size_t(300));
-    QCOMPARE(frame.curve2.size(), size_t(189)); // 10^x fits a float from -150 up to 38
-    QCOMPARE(frame.parametric.size(), size_t(150));
+    QCOMPARE(dotsOf(frame, Curve::One).size(), size_t(300));
+    QCOMPARE(dotsOf(frame, Curve::Two).size(), size_t(189)); // 10^x fits a float up to x = 38
+    QCOMPARE(dotsOf(frame, Curve::Parametric).size(), size_t(150));
+
+    // Sample by sample: equation one, equation two, the parametric pair, then the next column.
+    frame = plotcurves(view, equations({"x", "0 - x", "x", "x"}));
+    QCOMPARE(frame.dots.size(), size_t(3 * 301));
+    for (size_t i = 0; i < frame.dots.size(); ++i) {
+        const PlotDot &dot = frame.dots[i];
+        QCOMPARE(dot.curve, Curve(i % 3));
+        QCOMPARE(dot.at.x(), double(int(i / 3) - 150));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPlot)

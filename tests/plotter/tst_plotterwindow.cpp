@@ -1,14 +1,70 @@
+#include "core/numtext.h"
 #include "plotter/plotpicture.h"
 #include "plotter/plotterwindow.h"
 #include "support/scriptedplatform.h"
 
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace
+{
+
+// The display form of m / 5^k worked out by hand: m * 2^k / 10^k, or m * 5^-k digit by digit,
+// rounded to `digits` significant digits, half to even.
+QString exactText(int m, int k, int digits)
+{
+    std::string number = std::to_string(std::abs(m));
+    int exponent = 0;
+    if (k >= 0) {
+        number = std::to_string(quint64(std::abs(m)) << k);
+        exponent = -k;
+    }
+    for (int i = 0; i < -k; ++i) {
+        int carry = 0;
+        for (auto d = number.rbegin(); d != number.rend(); ++d) {
+            const int v = (*d - '0') * 5 + carry;
+            *d = char('0' + v % 10);
+            carry = v / 10;
+        }
+        if (carry)
+            number.insert(number.begin(), char('0' + carry));
+    }
+    if (int(number.size()) > digits) {
+        const std::string rest = number.substr(digits);
+        number.resize(digits);
+        exponent += int(rest.size());
+        const bool half = rest[0] == '5' && rest.find_first_not_of('0', 1) == std::string::npos;
+        if (rest[0] > '5' || (rest[0] == '5' && !half) || (half && (number.back() - '0') % 2)) {
+            number = std::to_string(std::stoull(number) + 1);
+            if (int(number.size()) > digits) {
+                number.pop_back();
+                ++exponent;
+            }
+        }
+    }
+    number = (m < 0 ? "-" : "") + number + "e" + std::to_string(exponent);
+    double value = 0;
+    std::from_chars(number.data(), number.data() + number.size(), value);
+    return digits == 7 ? yaoshi::displayForm32(float(value)) : yaoshi::displayForm(value);
+}
+
+} // namespace
 
 class TestPlotterWindow : public QObject
 {
@@ -17,13 +73,26 @@ class TestPlotterWindow : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
+    void runDrawsTheDiagonal_data();
     void runDrawsTheDiagonal();
     void runDrawsTheEllipse();
+    void crossingCurvesDrawSampleBySample();
+    void emptiedBoxDropsItsCurve();
     void labelsFollowClicksAndClear();
+    void labelsAreExactAtEveryZoom();
     void mouseClickZoomsAroundThePointer();
     void badBoxIsNamedOthersStillDraw();
+    void savedPictureReadsBack_data();
     void savedPictureReadsBack();
+    void failedSaveSaysWhyAndKeepsTheFile_data();
+    void failedSaveSaysWhyAndKeepsTheFile();
+    void copiesToTheClipboard();
+    void tabOrderAndFirstFocus();
     void returnKeepsTheView();
+    void comesBackAsLaidOut();
+    void everyControlStaysReachable_data();
+    void everyControlStaysReachable();
+    void drawsIntoTheSameImage();
 
 private:
     template <typename T> T *child(const char *name) const
@@ -37,7 +106,12 @@ private:
         QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton);
     }
     QStringList labels() const;
+    QString readout() const
+    {
+        return child<QLabel>("lbx")->text() + u'|' + child<QLabel>("Lby")->text();
+    }
     QColor pixelAt(double x, double y) const;
+    int countPixels(const QColor &colour) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedPlatform> m_platform;
@@ -80,22 +154,42 @@ QColor TestPlotterWindow::pixelAt(double x, double y) const
 {
     const QImage &image = picture()->image();
     const QPointF p = screenToPixel(QPointF(x, y), image.deviceIndependentSize());
-    return image.pixelColor(qRound(p.x()), qRound(p.y()));
+    const qreal ratio = image.devicePixelRatio();
+    return image.pixelColor(qRound(p.x()) * ratio, qRound(p.y()) * ratio);
+}
+
+int TestPlotterWindow::countPixels(const QColor &colour) const
+{
+    const QImage image = picture()->image().convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    }
+    return count;
+}
+
+void TestPlotterWindow::runDrawsTheDiagonal_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QColor>("absent");
+    QTest::newRow("equation one") << QStringList{"x"} << kCurve1Colour << kCurve2Colour;
+    // The other boxes' failure values fall outside the picture: nothing else shows.
+    QTest::newRow("only equation two") << QStringList{"", "x"} << kCurve2Colour << kCurve1Colour;
 }
 
 void TestPlotterWindow::runDrawsTheDiagonal()
 {
-    setBoxes({"x"});
+    QFETCH(QStringList, boxes);
+    QFETCH(QColor, colour);
+    QFETCH(QColor, absent);
+    setBoxes(boxes);
     clickButton("Cdyx");
     for (int x = -150; x <= 150; ++x)
-        QCOMPARE(pixelAt(x, x), kCurve1Colour);
-    const QImage image = picture()->image().convertToFormat(QImage::Format_RGB32);
-    int dots = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            dots += image.pixelColor(x, y) == kCurve1Colour;
-    }
-    QCOMPARE(dots, 301);
+        QCOMPARE(pixelAt(x, x), colour);
+    QCOMPARE(countPixels(colour), 301);
+    QCOMPARE(countPixels(absent), 0);
     QCOMPARE(pixelAt(-150, 0), kAxisColour);
     QCOMPARE(pixelAt(0, 150), kAxisColour);
 }
@@ -106,6 +200,29 @@ void TestPlotterWindow::runDrawsTheEllipse()
     clickButton("Cdyx");
     for (int t = -150; t <= 150; ++t)
         QCOMPARE(pixelAt(30 * std::sin(t), 20 * std::cos(t)), kCurve2Colour);
+}
+
+// The parametric pair (-t, -t) runs down the diagonal that equation one runs up: below the
+// centre the pair's dot comes later and shows, above it equation one's dot does.
+void TestPlotterWindow::crossingCurvesDrawSampleBySample()
+{
+    setBoxes({"x", "", "0 - x", "0 - x"});
+    clickButton("Cdyx");
+    for (int x = 1; x <= 150; ++x) {
+        QCOMPARE(pixelAt(-x, -x), kCurve2Colour);
+        QCOMPARE(pixelAt(x, x), kCurve1Colour);
+    }
+    QCOMPARE(pixelAt(0, 0), kCurve2Colour);
+}
+
+void TestPlotterWindow::emptiedBoxDropsItsCurve()
+{
+    setBoxes({"x", "1"});
+    clickButton("Cdyx");
+    setBoxes({""});
+    clickButton("Cdyx");
+    QCOMPARE(countPixels(kCurve1Colour), 0);
+    QCOMPARE(pixelAt(20, 1), kCurve2Colour);
 }
 
 void TestPlotterWindow::labelsFollowClicksAndClear()
@@ -122,6 +239,9 @@ void TestPlotterWindow::labelsFollowClicksAndClear()
     m_window->pictureMouseDown(Qt::MiddleButton, QPointF(10, 10)); // does nothing
     m_window->pictureMouseDown(Qt::RightButton, QPointF(0, 0));
     QCOMPARE(labels(), QStringList({"-100", " 250", " 200", "-50", " 1"}));
+    m_window->pictureMouseDown(Qt::RightButton, QPointF(0, 0));
+    QCOMPARE(labels(), QStringList({"-700", " 850", " 800", "-650", " .2"}));
+    m_window->pictureMouseDown(Qt::LeftButton, QPointF(0, 0));
     setBoxes({"x", "x", "x", "x"});
     clickButton("Cdyx");
     QCOMPARE(labels(), QStringList({"-100", " 250", " 200", "-50", " 1"}));
@@ -131,6 +251,41 @@ void TestPlotterWindow::labelsFollowClicksAndClear()
     QCOMPARE(child<QLineEdit>("Text1")->text() + child<QLineEdit>("Text4")->text(), QString());
     QCOMPARE(pixelAt(10, 10), kPictureBackground);
     QCOMPARE(pixelAt(0, 10), kAxisColour);
+}
+
+// Clicks at the centre walk the zoom through every power of 5 it can reach; the labels and the
+// read-outs are those of exact arithmetic, where floats would give "-749.999988824129".
+void TestPlotterWindow::labelsAreExactAtEveryZoom()
+{
+    clickButton("Cdyx");
+    m_window->pictureMouseDown(Qt::RightButton, QPointF(0, 0));
+    m_window->pictureMouseMove(QPointF(75, -30));
+    QCOMPARE(labels(), QStringList({"-750", " 750", " 750", "-750", " .2"}));
+    QCOMPARE(readout(), QStringLiteral(" 375|-150"));
+
+    for (const bool in : {true, false}) {
+        clickButton("Cdqc");
+        for (int power = 0;; power += in ? 1 : -1) {
+            const QStringList expected = {exactText(-150, power, 15), exactText(150, power, 15),
+                                          exactText(150, power, 15), exactText(-150, power, 15),
+                                          exactText(1, -power, 7)};
+            QVERIFY2(labels() == expected,
+                     qPrintable(QString::number(power) + u' ' + labels().join(u'|')));
+            for (const QPoint at : {QPoint(75, -30), QPoint(121, 108)}) {
+                m_window->pictureMouseMove(at);
+                QCOMPARE(readout(),
+                         exactText(at.x(), power, 15) + u'|' + exactText(at.y(), power, 15));
+            }
+            if (power == (in ? kMaxZoomPower : kMinZoomPower))
+                break;
+            m_window->pictureMouseDown(in ? Qt::LeftButton : Qt::RightButton, QPointF(0, 0));
+        }
+        // One more click is refused: nothing changes.
+        const QStringList before = labels();
+        m_window->pictureMouseDown(in ? Qt::LeftButton : Qt::RightButton, QPointF(0, 0));
+        QCOMPARE(labels(), before);
+    }
+    QCOMPARE(labels().last(), QStringLiteral(" 1.80144E-38"));
 }
 
 void TestPlotterWindow::mouseClickZoomsAroundThePointer()
@@ -158,24 +313,138 @@ void TestPlotterWindow::badBoxIsNamedOthersStillDraw()
     QCOMPARE(pixelAt(20, 20), kCurve1Colour);
 }
 
+void TestPlotterWindow::savedPictureReadsBack_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("filter"); // 0 bmp, 1 ico, 2 png
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("bmp") << "plot.bmp" << 0 << QByteArray("bmp");
+    QTest::newRow("ico choice writes a bitmap") << "plot.ico" << 1 << QByteArray("bmp");
+    QTest::newRow("png by extension") << "plot.PNG" << 0 << QByteArray("png");
+    QTest::newRow("png by filter") << "plot" << 2 << QByteArray("png");
+    QTest::newRow("bitmap without extension") << "plot" << 0 << QByteArray("bmp");
+    QTest::newRow("extension before filter") << "plot.bmp" << 2 << QByteArray("bmp");
+}
+
 void TestPlotterWindow::savedPictureReadsBack()
 {
+    QFETCH(QString, name);
+    QFETCH(int, filter);
+    QFETCH(QByteArray, format);
     setBoxes({"x"});
     clickButton("Cdyx");
-    const QString path = m_dir->filePath("plot.ico");
+    const QString path = m_dir->filePath(name);
     m_platform->saveNames.enqueue(path);
+    m_platform->saveFilters.enqueue(filter);
     clickButton("Command1");
-    QImage saved(path, "BMP");
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    QCOMPARE(reader.format(), format);
+    const QImage saved = reader.read();
     QCOMPARE(saved.size(), picture()->image().size());
     QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
              picture()->image().convertToFormat(QImage::Format_RGB32));
 
     m_platform->saveNames.enqueue(QString()); // cancelled: nothing written, nothing said
     clickButton("Command1");
-    m_platform->saveNames.enqueue(m_dir->filePath("missing/plot.bmp"));
+    QCOMPARE(m_platform->messages, QStringList());
+}
+
+void TestPlotterWindow::failedSaveSaysWhyAndKeepsTheFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folder") << "missing/plot.bmp"
+                                    << "No such file or directory";
+    // An immutable folder refuses even root; others get no write permission.
+    QTest::newRow("folder without write permission")
+        << "locked/plot.bmp"
+        << QString::fromLocal8Bit(std::strerror(geteuid() == 0 ? EPERM : EACCES));
+    // A file size limit makes the write fail half-way, as a full disk does.
+    QTest::newRow("write fails") << "plot.bmp" << QString::fromLocal8Bit(std::strerror(EFBIG));
+}
+
+void TestPlotterWindow::failedSaveSaysWhyAndKeepsTheFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    const QString path = m_dir->filePath(name);
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("locked")));
+    QFile old(path);
+    if (!name.startsWith(u"missing")) {
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the old picture");
+        old.close();
+    }
+    const QString locked = m_dir->filePath(QStringLiteral("locked"));
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (geteuid() == 0 && name.startsWith(u"locked") &&
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), locked}) != 0)
+        QSKIP("this file system cannot make a folder immutable");
+
+    setBoxes({"x"});
+    clickButton("Cdyx");
+    m_platform->saveNames.enqueue(path);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit saved = limit;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (name == u"plot.bmp") {
+        limit.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
     clickButton("Command1");
-    QCOMPARE(m_platform->messages.size(), 1);
-    QVERIFY(m_platform->messages[0].startsWith("提示: 无法保存图片"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), locked});
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QCOMPARE(m_platform->messages,
+             QStringList{QStringLiteral("提示: 无法保存图片“%1”：%2").arg(path, reason)});
+    if (!name.startsWith(u"missing")) {
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("the old picture"));
+    }
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
+             name.startsWith(u"missing") ? QStringList() : QStringList{"plot.bmp"});
+}
+
+void TestPlotterWindow::copiesToTheClipboard()
+{
+    setBoxes({"x"});
+    clickButton("Cdyx");
+    picture()->setFocus();
+    QTest::keyClick(picture(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_platform->clipboardText, QString()); // no read-out yet: nothing copied
+    QVERIFY(m_platform->clipboardImage.isNull());
+    QTest::keyClick(picture(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(m_platform->clipboardImage, picture()->image());
+
+    m_window->pictureMouseDown(Qt::RightButton, QPointF(0, 0));
+    m_window->pictureMouseMove(QPointF(75, -30));
+    QTest::keyClick(child<QPushButton>("Cdyx"), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_platform->clipboardText, QStringLiteral("375, -150"));
+
+    // In an equation box Ctrl+C copies the box's own text, as everywhere.
+    QLineEdit *box = child<QLineEdit>("Text1");
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(m_platform->clipboardText, QStringLiteral("375, -150"));
+}
+
+void TestPlotterWindow::tabOrderAndFirstFocus()
+{
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QStringList order;
+    for (int i = 0; i < 10; ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        order.append(focus->objectName());
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    QCOMPARE(order, QStringList({"Text1", "Text2", "Cdyx", "Cdqc", "Picture1", "Text3", "Text4",
+                                 "Command1", "Command2", "Text1"}));
 }
 
 void TestPlotterWindow::returnKeepsTheView()
@@ -183,6 +452,7 @@ void TestPlotterWindow::returnKeepsTheView()
     setBoxes({"x"});
     clickButton("Cdyx");
     m_window->pictureMouseDown(Qt::LeftButton, QPointF(10, 10));
+    m_window->resize(200, 200);
     clickButton("Command2");
     QCOMPARE(m_calculatorShown, 1);
     QVERIFY(!m_window->isVisible());
@@ -193,6 +463,73 @@ void TestPlotterWindow::returnKeepsTheView()
     m_window->pictureMouseDown(Qt::RightButton, QPointF(0, 0));
     QCOMPARE(labels(), QStringList({"-140", " 160", " 160", "-140", " 1"}));
     QCOMPARE(pixelAt(-10, -10), kCurve1Colour);
+}
+
+// Closed small, the window comes back with the laid-out size, place and controls; the surface
+// that holds the controls follows the window when it grows.
+void TestPlotterWindow::comesBackAsLaidOut()
+{
+    const QRect laidOut = m_window->geometry();
+    QCOMPARE(laidOut.size(), PlotterWindow::kLaidOutSize);
+    m_window->setGeometry(QRect(laidOut.topLeft() + QPoint(40, 40), QSize(200, 200)));
+    clickButton("Command2");
+    m_window->load();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(m_window->geometry(), laidOut);
+    QCOMPARE(child<QPushButton>("Cdyx")->geometry(), QRect(8, 328, 73, 25));
+    auto *area = child<QScrollArea>("controlsArea");
+    QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
+    m_window->resize(800, 700);
+    QTRY_COMPARE(child<QWidget>("controls")->size(), QSize(800, 700));
+    QCOMPARE(child<QPushButton>("Cdyx")->geometry(), QRect(8, 328, 73, 25));
+}
+
+void TestPlotterWindow::everyControlStaysReachable_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("200 x 200") << QSize(200, 200);
+    QTest::newRow("narrow") << QSize(120, 700);
+    QTest::newRow("flat") << QSize(700, 90);
+}
+
+void TestPlotterWindow::everyControlStaysReachable()
+{
+    QFETCH(QSize, size);
+    m_window->resize(size);
+    auto *area = child<QScrollArea>("controlsArea");
+    QTRY_COMPARE(area->size(), size);
+    // Scroll bars where the controls do not fit.
+    QTRY_COMPARE(area->horizontalScrollBar()->isVisible(), size.width() < 453);
+    QTRY_COMPARE(area->verticalScrollBar()->isVisible(), size.height() < 544);
+    const QList<QWidget *> controls =
+        child<QWidget>("controls")->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(controls.size(), 25);
+    QWidget *viewport = area->viewport();
+    for (QWidget *control : controls) {
+        const QRect at = control->geometry();
+        area->ensureVisible(at.right() + 1, at.bottom() + 1, 0, 0);
+        area->ensureVisible(at.left(), at.top(), 0, 0);
+        const QRect shown(control->mapTo(viewport, QPoint(0, 0)), control->size());
+        const bool fits = at.width() <= viewport->width() && at.height() <= viewport->height();
+        QVERIFY2(fits ? viewport->rect().contains(shown) : viewport->rect().intersects(shown),
+                 qPrintable(control->objectName()));
+    }
+}
+
+// At a fractional scale the picture's image is made once per size, not once per redraw: the
+// image keeps its serial number (the upper half of its cache key) from one redraw to the next.
+void TestPlotterWindow::drawsIntoTheSameImage()
+{
+    setBoxes({"x"});
+    clickButton("Cdyx");
+    const auto serial = [this] { return picture()->image().cacheKey() >> 32; };
+    const qint64 first = serial();
+    QCOMPARE(picture()->image().size(), picture()->size() * picture()->devicePixelRatioF());
+    m_window->pictureMouseDown(Qt::LeftButton, QPointF(0, 0));
+    QCOMPARE(serial(), first);
+    clickButton("Cdyx");
+    QCOMPARE(serial(), first);
+    QCOMPARE(pixelAt(10, 10), kCurve1Colour);
 }
 
 QTEST_MAIN(TestPlotterWindow)

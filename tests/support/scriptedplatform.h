@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 
+#include <QImage>
 #include <QPrinter>
 #include <QQueue>
 
@@ -12,18 +13,23 @@ class ScriptedPlatform final : public Platform
 public:
     QQueue<QString> openNames;
     QQueue<QString> saveNames;
+    QQueue<int> saveFilters; // the filter chosen with each save name; the first when none
     QQueue<Answer> answers;
     QQueue<std::optional<int>> printerCopies;
     QString pdfPath;      // where the printer dialog sends the pages
     QStringList messages; // "title: prompt" of every message box shown
     QStringList unexpected;
+    QImage clipboardImage;
+    QString clipboardText;
 
     QString showOpen(QWidget *, const QString &filter) override
     {
         return next(openNames, QStringLiteral("open dialog ") + filter, QString());
     }
-    QString showSave(QWidget *, const QString &filter) override
+    QString showSave(QWidget *, const QString &filter, int *chosenFilter) override
     {
+        if (chosenFilter)
+            *chosenFilter = saveFilters.isEmpty() ? 0 : saveFilters.dequeue();
         return next(saveNames, QStringLiteral("save dialog ") + filter, QString());
     }
     Answer showMessage(QWidget *, const QString &prompt, const QString &title,
@@ -39,6 +45,17 @@ public:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
         return next(printerCopies, QStringLiteral("printer dialog"), std::optional<int>());
+    }
+
+    void copyToClipboard(const QImage &image) override
+    {
+        clipboardImage = image;
+        clipboardText.clear();
+    }
+    void copyToClipboard(const QString &text) override
+    {
+        clipboardText = text;
+        clipboardImage = QImage();
     }
 
 private:
