@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace
@@ -118,6 +119,8 @@ void PlotterWindow::build()
     area->setFrameShape(QFrame::NoFrame);
     area->setFocusPolicy(Qt::NoFocus);
     area->setWidgetResizable(true);
+    area->horizontalScrollBar()->setAccessibleName(QStringLiteral("横向滚动"));
+    area->verticalScrollBar()->setAccessibleName(QStringLiteral("纵向滚动"));
     auto *controls = new QWidget;
     controls->setObjectName(QStringLiteral("controls"));
     controls->setMinimumSize(kLaidOutSize);
