@@ -1,8 +1,10 @@
 #include "numtext.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace yaoshi
 {
@@ -71,6 +73,31 @@ QString formatSignificant(double value, int digits, int fixedUpTo)
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+// The power of ten of the first significant digit of a number text without sign
+// ("0.00012E+3" gives -1), for a text with at least one digit that is not 0.
+long long decimalExponent(std::string_view number)
+{
+    const auto ePos = std::min(number.find_first_of("eE"), number.size());
+    const std::string_view digits = number.substr(0, ePos);
+    const auto point = std::min(digits.find('.'), digits.size());
+    const auto first = digits.find_first_not_of("0.");
+    // Digit k places left of the point stands for 10^(k - 1); right of it for 10^-k.
+    long long exponent =
+        first < point ? (long long)(point - first) - 1 : -(long long)(first - point);
+    if (ePos < number.size()) {
+        // Clamped: far beyond what a double holds either way.
+        long long e = 0;
+        std::size_t i = ePos + 1;
+        const bool minus = i < number.size() && number[i] == '-';
+        if (i < number.size() && (number[i] == '-' || number[i] == '+'))
+            ++i;
+        for (; i < number.size(); ++i)
+            e = std::min(e * 10 + (number[i] - '0'), 1'000'000'000LL);
+        exponent += minus ? -e : e;
+    }
+    return exponent;
 }
 
 } // namespace
@@ -144,11 +171,8 @@ double readEntry(QStringView text)
     const auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
     Q_UNUSED(ptr);
     if (ec == std::errc::result_out_of_range) {
-        // Too large reads as infinity, too small as zero: tell them apart by the exponent sign
-        // of the scaled value.
-        const auto ePos = normal.find_first_of("eE");
-        const bool tiny = ePos != std::string::npos && normal.find('-', ePos) != std::string::npos;
-        if (tiny)
+        // Too large reads as infinity, too small as zero.
+        if (decimalExponent(mantissa) < 0)
             return negative ? -0.0 : 0.0;
         return negative ? -HUGE_VAL : HUGE_VAL;
     }

@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -106,13 +107,21 @@ void TestNumText::readEntry_data()
     QTest::newRow("too large") << " 7.257415615308E+306 5"
                                << std::numeric_limits<double>::infinity();
     QTest::newRow("too small") << " 1E-300 5" << 0.0;
+    const QString zeros = QString(400, u'0');
+    QTest::newRow("too small without exponent") << u'.' + zeros + u'1' << 0.0;
+    QTest::newRow("too small with a positive exponent") << u'.' + zeros + "1E+5" << 0.0;
+    QTest::newRow("negative too small") << "-." + zeros + u'1' << -0.0;
+    QTest::newRow("too large without exponent") << u'1' + zeros << HUGE_VAL;
+    QTest::newRow("too large with a negative exponent") << u'1' + zeros + "E-5" << HUGE_VAL;
+    QTest::newRow("leading zeros cancel the exponent") << u'.' + zeros + "1E+400" << 0.1;
 }
 
+// Bit for bit: 1E-300 is not 0, and -0 is not 0.
 void TestNumText::readEntry()
 {
     QFETCH(QString, text);
     QFETCH(double, value);
-    QCOMPARE(yaoshi::readEntry(text), value);
+    QCOMPARE(std::bit_cast<quint64>(yaoshi::readEntry(text)), std::bit_cast<quint64>(value));
 }
 
 void TestNumText::readsDisplayFormBack_data()
