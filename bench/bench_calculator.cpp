@@ -39,8 +39,8 @@ void DigitPress(benchmark::State &state)
         b.reset(state, 4096, ++i);
         // An entry holds 100 keystrokes; placing pi starts it again at slot 9.
         if (b.calc.state().numlen == kMaxEntry)
-            (void)b.calc.pressPi();
-        benchmark::DoNotOptimize(b.calc.pressDigit(7));
+            (void)b.calc.press({KeyAction::Pi});
+        benchmark::DoNotOptimize(b.calc.press({KeyAction::Digit, 7}));
     }
 }
 BENCHMARK(DigitPress)->Arg(1024)->Arg(1 << 20);
@@ -53,20 +53,22 @@ template <typename Press> void digitThen(benchmark::State &state, int every, Pre
     qint64 i = 0;
     for (auto _ : state) {
         b.reset(state, every, ++i);
-        (void)b.calc.pressDigit(1);
+        (void)b.calc.press({KeyAction::Digit, 1});
         benchmark::DoNotOptimize(press(b.calc));
     }
 }
 
 void OperatorPress(benchmark::State &state)
 {
-    digitThen(state, 256, [](Calculator &c) { return c.pressOperator(Op::Add); });
+    digitThen(state, 256, [](Calculator &c) {
+        return c.press({KeyAction::Operator, int(Op::Add)});
+    });
 }
 BENCHMARK(OperatorPress)->Arg(1024);
 
 void Equals(benchmark::State &state)
 {
-    digitThen(state, 64, [](Calculator &c) { return c.pressEquals(); });
+    digitThen(state, 64, [](Calculator &c) { return c.press({KeyAction::Equals}); });
 }
 BENCHMARK(Equals)->Arg(1024);
 
@@ -90,14 +92,13 @@ void RecordWrite(benchmark::State &state)
 {
     const CalcState s = sampleState(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(staterecord::write(s, QStringLiteral("/tmp/yaoshi/steps/ 17")));
+        benchmark::DoNotOptimize(staterecord::write(s, 17));
 }
 BENCHMARK(RecordWrite)->Arg(1024);
 
 void RecordRead(benchmark::State &state)
 {
-    const QByteArray bytes =
-        staterecord::write(sampleState(state.range(0)), QStringLiteral("/tmp/yaoshi/steps/ 17"));
+    const QByteArray bytes = staterecord::write(sampleState(state.range(0)), 17);
     CalcState s;
     for (auto _ : state)
         benchmark::DoNotOptimize(staterecord::read(bytes, s));

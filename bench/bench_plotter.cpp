@@ -28,7 +28,7 @@ double sample(int i)
 // One evaluation per iteration, walking through the samples.
 void Evaluator(benchmark::State &state)
 {
-    const Equation equation(*parsegroups(QString::fromUtf8(kEquations[state.range(0)])));
+    const Equation equation(parsegroups(QString::fromUtf8(kEquations[state.range(0)])).groups);
     int i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(equation.evaluate(sample(i)));
@@ -59,7 +59,7 @@ void Redraw(benchmark::State &state)
 {
     Equations equations;
     for (int i = 0; i < 4; ++i)
-        equations[i] = Equation(*parsegroups(QString::fromUtf8(kEquations[i])));
+        equations[i] = Equation(parsegroups(QString::fromUtf8(kEquations[i])).groups);
     const PlotView view;
     QImage image(344, 391, QImage::Format_RGB32);
     for (auto _ : state) {

@@ -1,44 +1,14 @@
 #pragma once
 
+#include "core/operators.h"
+
 #include <QString>
 #include <QtGlobal>
 
 #include <array>
 
-// Operator codes as the stacks and the state records store them. The codes of the arithmetic and
-// function keys are the indexes of those keys in their button groups.
-enum class Op : qint16 {
-    OpenParen = 0,
-    Closed = 1, // stands where a "(" stood once its group is closed: an operand is ready
-    Add = 5,
-    Sub = 6,
-    Mul = 10,
-    Div = 11,
-    Pow = 20,
-    Sin = 40,
-    Cos = 41,
-    Lg = 42,
-    Ln = 43,
-    Atn = 44,
-    End = -5, // "="
-};
-
-constexpr bool isFunction(Op op)
-{
-    return op >= Op::Sin && op <= Op::Atn;
-}
-
-constexpr bool isArithmetic(Op op)
-{
-    return op == Op::Add || op == Op::Sub || op == Op::Mul || op == Op::Div;
-}
-
-constexpr bool isKnownOp(qint16 code)
-{
-    const Op op = Op(code);
-    return op == Op::OpenParen || op == Op::Closed || op == Op::Pow || op == Op::End ||
-           isArithmetic(op) || isFunction(op);
-}
+// The stacks hold the shared operator codes.
+using yaoshi::Op;
 
 constexpr int kMaxEntry = 100;  // keystrokes of one number entry
 constexpr int kMaxOps = 100;    // live operator codes

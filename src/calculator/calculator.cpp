@@ -13,144 +13,72 @@
 namespace
 {
 
-const QString kDivideByZero = QStringLiteral("算式错误：除数为零");
-const QString kOverflow = QStringLiteral("算式错误：数值溢出");
-const QString kLogDomain = QStringLiteral("算式错误：对数的真数必须大于零");
-const QString kPowDomain = QStringLiteral("算式错误：负数不能开非整数次方");
-const QString kZeroPower = QStringLiteral("算式错误：零不能做负数次幂的底数");
-const QString kFactorialRange = QStringLiteral("算式错误：阶乘超出范围");
-const QString kMissingOperand = QStringLiteral("算式错误：缺少运算数");
-const QString kEntryFull = QStringLiteral("一个数最多输入100个字符");
-const QString kOpsFull = QStringLiteral("算式太长：最多100个运算符");
-const QString kNumsFull = QStringLiteral("算式太长：最多200个数");
-
-enum class Level { Group, Sum, Product, Power, Function, End };
-
-Level levelOf(qint16 code)
+Fault applyCode(CalcState &s, Op op)
 {
-    switch (Op(code)) {
-    case Op::Add:
-    case Op::Sub:
-        return Level::Sum;
-    case Op::Mul:
-    case Op::Div:
-        return Level::Product;
-    case Op::Pow:
-        return Level::Power;
-    case Op::End:
-        return Level::End;
-    case Op::OpenParen:
-    case Op::Closed:
-        return Level::Group;
-    default:
-        return Level::Function;
-    }
-}
-
-// Whether the waiting code `below` is applied before the newest code `top` is pushed on: when it
-// binds more tightly (its code exceeds the newest by more than 3), or binds as tightly and both
-// group from the left.
-bool appliesBelow(qint16 below, qint16 top)
-{
-    if (below > top + 3)
-        return true;
-    const Level level = levelOf(top);
-    return (level == Level::Sum || level == Level::Product) && levelOf(below) == level;
-}
-
-QString applyCode(CalcState &s, qint16 code)
-{
-    const Op op = Op(code);
-    if (op == Op::OpenParen || op == Op::Closed || op == Op::End)
-        return {};
+    if (!isFunction(op) && !isArithmetic(op) && op != Op::Pow)
+        return Fault::None; // "(", a closed-group marker and "=" are only removed
     if (s.numtop < (isFunction(op) ? 1 : 2))
-        return kMissingOperand;
+        return Fault::MissingOperand;
     double &x = s.nums[s.numtop];
     if (isFunction(op)) {
         if ((op == Op::Lg || op == Op::Ln) && !(x > 0))
-            return kLogDomain;
-        switch (op) {
-        case Op::Sin:
-            x = std::sin(x);
-            break;
-        case Op::Cos:
-            x = std::cos(x);
-            break;
-        case Op::Lg:
-            x = std::log(x) / std::log(10.0);
-            break;
-        case Op::Ln:
-            x = std::log(x);
-            break;
-        default:
-            x = std::atan(x);
-            break;
-        }
-        return {};
+            return Fault::LogDomain;
+        x = yaoshi::applyFunction(op, x);
+        return Fault::None;
     }
 
     const double a = s.nums[s.numtop - 1];
-    double r = 0;
-    switch (op) {
-    case Op::Add:
-        r = a + x;
-        break;
-    case Op::Sub:
-        r = a - x;
-        break;
-    case Op::Mul:
-        r = a * x;
-        break;
-    case Op::Div:
-        if (x == 0)
-            return kDivideByZero;
-        r = a / x;
-        break;
-    default:
-        if (a == 0 && x < 0)
-            return kZeroPower;
-        r = std::pow(a, x);
-        if (std::isnan(r))
-            return kPowDomain;
-        break;
-    }
+    if (op == Op::Div && x == 0)
+        return Fault::DivideByZero;
+    if (op == Op::Pow && a == 0 && x < 0)
+        return Fault::ZeroPower;
+    const double r = yaoshi::applyBinary(op, a, x);
+    if (op == Op::Pow && std::isnan(r))
+        return Fault::PowerDomain;
     if (!std::isfinite(r))
-        return kOverflow;
+        return Fault::Overflow;
     s.nums[s.numtop - 1] = r;
     --s.numtop;
-    return {};
+    return Fault::None;
 }
 
 // Applies every waiting code that goes before the newest one; the newest stays on top.
-QString reduce(CalcState &s)
+Fault reduce(CalcState &s)
 {
-    while (s.optop > 1 && appliesBelow(s.ops[s.optop - 1], s.ops[s.optop])) {
-        if (QString fault = applyCode(s, s.ops[s.optop - 1]); !fault.isEmpty())
+    while (s.optop > 1 && yaoshi::appliesBefore(Op(s.ops[s.optop - 1]), Op(s.ops[s.optop]))) {
+        if (const Fault fault = applyCode(s, Op(s.ops[s.optop - 1])); fault != Fault::None)
             return fault;
         s.ops[s.optop - 1] = s.ops[s.optop];
         --s.optop;
     }
-    return {};
+    return Fault::None;
 }
 
-QString pushOp(CalcState &s, Op op)
+Fault pushOp(CalcState &s, Op op)
 {
     if (s.optop >= kMaxOps)
-        return kOpsFull;
+        return Fault::OperatorsFull;
     s.ops[++s.optop] = qint16(op);
-    return {};
+    return Fault::None;
 }
 
-QString pushPending(CalcState &s)
+Fault pushPending(CalcState &s)
 {
     if (s.numtop >= kMaxNums)
-        return kNumsFull;
+        return Fault::NumbersFull;
     const double value = yaoshi::readEntry(s.numtext[s.numlen]);
     if (!std::isfinite(value))
-        return kOverflow;
+        return Fault::Overflow;
     s.nums[++s.numtop] = value;
     s.pointset = 0;
-    return {};
+    return Fault::None;
+}
+
+// Pushes the pending number and then the code.
+Fault pushPendingAndOp(CalcState &s, Op op)
+{
+    const Fault fault = pushPending(s);
+    return fault != Fault::None ? fault : pushOp(s, op);
 }
 
 void placeEntry(CalcState &s, const QString &text)
@@ -159,32 +87,44 @@ void placeEntry(CalcState &s, const QString &text)
     s.numtext[kPlacedEntry] = text;
 }
 
+PressResult faulted(Fault fault)
+{
+    return {fault, std::nullopt};
+}
+
 } // namespace
 
-QString opCaption(Op function)
+QString pressText(KeyCommand command)
 {
-    switch (function) {
-    case Op::Sin:
-        return QStringLiteral("sin");
-    case Op::Cos:
-        return QStringLiteral("cos");
-    case Op::Lg:
-        return QStringLiteral("lg");
-    case Op::Ln:
-        return QStringLiteral("Ln");
-    case Op::Atn:
-        return QStringLiteral("atn");
-    case Op::Add:
-        return QStringLiteral("+");
-    case Op::Sub:
-        return QStringLiteral("-");
-    case Op::Mul:
-        return QStringLiteral("*");
-    case Op::Div:
-        return QStringLiteral("/");
-    default:
+    switch (command.action) {
+    case KeyAction::Digit:
+        return QString::number(command.index);
+    case KeyAction::Point:
+        return QStringLiteral(".");
+    case KeyAction::Pi:
+        return QStringLiteral("π");
+    case KeyAction::E:
+        return QStringLiteral("e");
+    case KeyAction::Function:
+    case KeyAction::Operator:
+        if (const auto op = yaoshi::opFromCode(command.index))
+            return yaoshi::caption(*op).toString();
         return {};
+    case KeyAction::OpenParen:
+        return yaoshi::caption(Op::OpenParen).toString();
+    case KeyAction::CloseParen:
+        return yaoshi::caption(Op::Closed).toString();
+    case KeyAction::Power:
+        return yaoshi::caption(Op::Pow).toString();
+    case KeyAction::Factorial:
+        return QStringLiteral("!");
+    case KeyAction::Equals:
+        return yaoshi::caption(Op::End).toString();
+    case KeyAction::None:
+    case KeyAction::StepBack:
+        break;
     }
+    return {};
 }
 
 Calculator::Calculator(CalcDisplay &display, QString stepFolder)
@@ -209,152 +149,176 @@ void Calculator::appendDisplay(const QString &piece)
     m_s.changed = true;
 }
 
-QString Calculator::pressDigit(int digit)
+PressResult Calculator::press(KeyCommand command)
+{
+    switch (command.action) {
+    case KeyAction::Digit:
+        return pressDigit(command.index);
+    case KeyAction::Point:
+        return pressPoint();
+    case KeyAction::Pi:
+        return placeConstant(command, 4 * std::atan(1.0));
+    case KeyAction::E:
+        return placeConstant(command, std::exp(1.0));
+    case KeyAction::Function:
+        return pressFunction(command.index);
+    case KeyAction::OpenParen:
+        return pressOpenParen();
+    case KeyAction::CloseParen:
+        return pressCloseParen();
+    case KeyAction::Operator:
+        return pressOperator(command.index);
+    case KeyAction::Power: {
+        CalcState s = m_s;
+        return finishOperator(s, Op::Pow);
+    }
+    case KeyAction::Factorial:
+        return pressFactorial();
+    case KeyAction::Equals:
+        return pressEquals();
+    case KeyAction::StepBack:
+        stepBack();
+        return {};
+    case KeyAction::None:
+        break;
+    }
+    return {};
+}
+
+PressResult Calculator::pressDigit(int digit)
 {
     if (digit < 0 || digit > 9)
         return {};
     if (m_s.numlen >= kMaxEntry)
-        return kEntryFull;
-    const QChar d(u'0' + digit);
+        return faulted(Fault::EntryFull);
+    const QString d = pressText({KeyAction::Digit, digit});
     m_s.numtext[m_s.numlen + 1] = m_s.numtext[m_s.numlen] + u' ' + d;
     ++m_s.numlen;
-    appendDisplay(QString(d));
+    appendDisplay(d);
     return {};
 }
 
-QString Calculator::pressPoint()
+PressResult Calculator::pressPoint()
 {
     if (m_s.pointset == 1)
         return {};
     if (m_s.numlen >= kMaxEntry)
-        return kEntryFull;
+        return faulted(Fault::EntryFull);
     m_s.numtext[m_s.numlen + 1] = m_s.numtext[m_s.numlen] + u'.';
     ++m_s.numlen;
     m_s.pointset = 1;
-    appendDisplay(QStringLiteral("."));
+    appendDisplay(pressText({KeyAction::Point}));
     return {};
 }
 
-QString Calculator::pressPi()
+// Pi and e replace whatever number was pending, rounded to 15 digits as the display shows them.
+PressResult Calculator::placeConstant(KeyCommand command, double value)
 {
-    placeEntry(m_s, yaoshi::plainForm(4 * std::atan(1.0)));
-    appendDisplay(QStringLiteral("π"));
+    placeEntry(m_s, yaoshi::plainForm(value));
+    appendDisplay(pressText(command));
     return {};
 }
 
-QString Calculator::pressE()
+PressResult Calculator::pressFunction(int code)
 {
-    placeEntry(m_s, yaoshi::plainForm(std::exp(1.0)));
-    appendDisplay(QStringLiteral("e"));
-    return {};
-}
-
-QString Calculator::pressFunction(Op function)
-{
-    if (!isFunction(function) || m_s.numlen != 0)
+    const auto function = yaoshi::opFromCode(code);
+    if (!function || !isFunction(*function) || m_s.numlen != 0)
         return {};
-    if (QString fault = pushOp(m_s, function); !fault.isEmpty())
-        return fault;
-    appendDisplay(opCaption(function));
+    if (const Fault fault = pushOp(m_s, *function); fault != Fault::None)
+        return faulted(fault);
+    appendDisplay(yaoshi::caption(*function).toString());
     return {};
 }
 
-QString Calculator::pressOpenParen()
+PressResult Calculator::pressOpenParen()
 {
     if (m_s.numlen != 0)
         return {};
-    if (QString fault = pushOp(m_s, Op::OpenParen); !fault.isEmpty())
-        return fault;
+    if (const Fault fault = pushOp(m_s, Op::OpenParen); fault != Fault::None)
+        return faulted(fault);
     ++m_s.parens;
-    appendDisplay(QStringLiteral("("));
+    appendDisplay(yaoshi::caption(Op::OpenParen).toString());
     return {};
 }
 
 // Pushes the operand and the code (or puts the code in place of a closed-group marker), reduces,
-// and on success takes the new state, shows the caption and records a step.
-QString Calculator::finishOperator(CalcState &s, Op op, QString caption)
+// and on success takes the new state, shows the code and records a step.
+PressResult Calculator::finishOperator(CalcState &s, Op op)
 {
     if (s.numlen > 0) {
-        QString fault = pushPending(s);
-        if (fault.isEmpty())
-            fault = pushOp(s, op);
-        if (!fault.isEmpty())
-            return fault;
+        if (const Fault fault = pushPendingAndOp(s, op); fault != Fault::None)
+            return faulted(fault);
     } else if (s.optop > 0 && s.topOp() == Op::Closed) {
         s.ops[s.optop] = qint16(op);
     } else {
         return {};
     }
     s.numlen = 0;
-    if (QString fault = reduce(s); !fault.isEmpty())
-        return fault;
+    if (const Fault fault = reduce(s); fault != Fault::None)
+        return faulted(fault);
     m_s = std::move(s);
-    appendDisplay(caption);
-    return recordStep();
+    appendDisplay(yaoshi::caption(op).toString());
+    return {Fault::None, recordStep()};
 }
 
-QString Calculator::pressOperator(Op op)
+PressResult Calculator::pressOperator(int code)
 {
-    if (!isArithmetic(op))
+    const auto op = yaoshi::opFromCode(code);
+    if (!op || !isArithmetic(*op))
         return {};
     CalcState s = m_s;
     // A minus where no operand can stand (at the start of a line or after "(") subtracts from 0.
     const QChar last = m_display.lastChar();
-    if (op == Op::Sub && (last == u'(' || last == u' '))
+    if (*op == Op::Sub && (last == u'(' || last == u' '))
         placeEntry(s, QStringLiteral("0"));
-    return finishOperator(s, op, opCaption(op));
+    return finishOperator(s, *op);
 }
 
-QString Calculator::pressPower()
-{
-    CalcState s = m_s;
-    return finishOperator(s, Op::Pow, QStringLiteral("^"));
-}
-
-QString Calculator::pressFactorial()
+PressResult Calculator::pressFactorial()
 {
     CalcState s = m_s;
     if (s.numlen > 0) {
-        if (QString fault = pushPending(s); !fault.isEmpty())
-            return fault;
+        if (const Fault fault = pushPending(s); fault != Fault::None)
+            return faulted(fault);
         s.numlen = 0;
-    } else if (!(s.optop > 0 && s.topOp() == Op::Closed) || s.numtop < 1) {
+    } else if (s.optop > 0 && s.topOp() == Op::Closed && s.numtop >= 1) {
+        // The group's value becomes the pending number: nothing of the group may stay behind,
+        // or the operators below the marker would never be applied.
+        --s.optop;
+    } else {
         return {};
     }
     // The operand times (floor(x) - 1)!: k! for a whole k, unchanged below 2.
     double &x = s.nums[s.numtop];
     if (x >= 32768 || x < -32768)
-        return kFactorialRange;
+        return faulted(Fault::FactorialRange);
     const int n = int(std::floor(x));
     for (int i = 1; i < n; ++i) {
         x *= i;
         if (!std::isfinite(x))
-            return kFactorialRange;
+            return faulted(Fault::FactorialRange);
     }
     placeEntry(s, yaoshi::displayForm(x));
     --s.numtop;
     m_s = std::move(s);
-    appendDisplay(QStringLiteral("!"));
-    return recordStep();
+    appendDisplay(pressText({KeyAction::Factorial}));
+    return {Fault::None, recordStep()};
 }
 
-QString Calculator::pressCloseParen()
+PressResult Calculator::pressCloseParen()
 {
     if (m_s.parens <= 0 || m_s.optop <= 1)
         return {};
     CalcState s = m_s;
     if (s.numlen > 0) {
-        QString fault = pushPending(s);
-        if (fault.isEmpty())
-            fault = pushOp(s, Op::Closed);
-        if (!fault.isEmpty())
-            return fault;
+        if (const Fault fault = pushPendingAndOp(s, Op::Closed); fault != Fault::None)
+            return faulted(fault);
     } else if (s.topOp() != Op::Closed) {
         return {};
     }
     s.ops[s.optop] = qint16(Op::Closed);
-    if (QString fault = reduce(s); !fault.isEmpty())
-        return fault;
+    if (const Fault fault = reduce(s); fault != Fault::None)
+        return faulted(fault);
     if (s.optop < 2) // only a damaged record leaves no "(" below
         return {};
     // The marker takes the place of the "(" (or marker) that stopped the reduction.
@@ -363,39 +327,37 @@ QString Calculator::pressCloseParen()
     --s.parens;
     --s.optop;
     m_s = std::move(s);
-    appendDisplay(QStringLiteral(")"));
+    appendDisplay(yaoshi::caption(Op::Closed).toString());
     return {};
 }
 
-QString Calculator::pressEquals()
+PressResult Calculator::pressEquals()
 {
     // Recorded first, also when "=" then does nothing or faults.
-    const QString historyWarning = recordStep();
+    PressResult result{Fault::None, recordStep()};
     CalcState s = m_s;
     if (s.numlen > 0) {
-        QString fault = pushPending(s);
-        if (fault.isEmpty())
-            fault = pushOp(s, Op::End);
-        if (!fault.isEmpty())
-            return fault;
+        result.fault = pushPendingAndOp(s, Op::End);
     } else if (s.optop > 0 && s.topOp() == Op::Closed) {
         s.ops[s.optop] = qint16(Op::End);
     } else {
-        return historyWarning;
+        return result;
     }
-    QString fault = reduce(s);
-    if (fault.isEmpty() && s.numtop < 1)
-        fault = kMissingOperand;
-    if (!fault.isEmpty())
-        return historyWarning.isEmpty() ? fault : fault + u'\n' + historyWarning;
-    const double result = s.nums[s.numtop];
+    if (result.fault == Fault::None)
+        result.fault = reduce(s);
+    if (result.fault == Fault::None && s.numtop < 1)
+        result.fault = Fault::MissingOperand;
+    if (result.fault != Fault::None)
+        return result;
+    const double value = s.nums[s.numtop];
     s.numtop = s.optop = s.numlen = s.parens = 0;
     m_s = std::move(s);
-    appendDisplay(u'=' + yaoshi::displayForm(result) + QLatin1String("\r\n "));
-    return historyWarning;
+    appendDisplay(yaoshi::caption(Op::End).toString() + yaoshi::displayForm(value) +
+                  QLatin1String("\r\n "));
+    return result;
 }
 
-QString Calculator::recordStep()
+std::optional<HistoryFailure> Calculator::recordStep()
 {
     if (m_s.stepcount == std::numeric_limits<qint32>::max())
         return {};
@@ -404,10 +366,10 @@ QString Calculator::recordStep()
     if (m_s.stepcount <= kSteps)
         m_s.stepfiles[slot] = slotFile(slot);
     m_s.snaptext = m_display.text();
-    return writeSlot(slot, staterecord::write(m_s, slotFile(slot)));
+    return writeSlot(slot, staterecord::write(m_s, slot));
 }
 
-QString Calculator::writeSlot(int slot, const QByteArray &record)
+std::optional<HistoryFailure> Calculator::writeSlot(int slot, const QByteArray &record)
 {
     m_slotStep[slot] = 0;
     QString reason;
@@ -420,8 +382,6 @@ QString Calculator::writeSlot(int slot, const QByteArray &record)
             QFile::setPermissions(m_stepFolder,
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             m_folderReady = true;
-        } else {
-            reason = QStringLiteral("无法创建文件夹");
         }
     }
     if (m_folderReady) {
@@ -441,8 +401,7 @@ QString Calculator::writeSlot(int slot, const QByteArray &record)
     if (m_historyFailReported)
         return {};
     m_historyFailReported = true;
-    return QStringLiteral("无法记录计算步骤（%1：%2），“上一步”将无法使用")
-        .arg(QDir::toNativeSeparators(m_stepFolder), reason);
+    return HistoryFailure{m_stepFolder, reason};
 }
 
 bool Calculator::stepBack()
@@ -458,7 +417,8 @@ bool Calculator::stepBack()
     const QByteArray record = file.readAll();
     file.close();
     CalcState s = m_s;
-    if (!staterecord::read(record, s).isEmpty() || s.stepcount != m_s.stepcount)
+    const staterecord::ReadResult read = staterecord::read(record, s);
+    if (!read.ok() || read.calculationDropped || s.stepcount != m_s.stepcount)
         return false;
     s.stepfiles[slot] = slotFile(slot);
     --s.stepcount;
@@ -480,18 +440,19 @@ void Calculator::resetDocument()
 QByteArray Calculator::documentRecord()
 {
     m_s.snaptext = m_display.text();
-    return staterecord::write(m_s, slotFile(slotOf(m_s.stepcount)));
+    return staterecord::write(m_s, slotOf(m_s.stepcount));
 }
 
-QString Calculator::openDocument(QByteArrayView record)
+staterecord::ReadResult Calculator::openDocument(QByteArrayView record)
 {
     CalcState s = m_s;
-    if (QString error = staterecord::read(record, s); !error.isEmpty())
-        return error;
+    const staterecord::ReadResult result = staterecord::read(record, s);
+    if (!result.ok())
+        return result;
     const int slot = slotOf(s.stepcount);
     s.stepfiles[slot] = slotFile(slot);
     m_s = std::move(s);
     m_display.setText(m_s.snaptext);
     m_s.changed = false;
-    return {};
+    return result;
 }

@@ -2,18 +2,54 @@
 
 #include "calcstate.h"
 #include "display.h"
+#include "keytable.h"
+#include "staterecord.h"
 
 #include <QByteArrayView>
 #include <QString>
 
 #include <array>
+#include <optional>
+
+// Why a press was undone.
+enum class Fault {
+    None,
+    DivideByZero,
+    Overflow,
+    LogDomain,      // lg or Ln of a number that is not positive
+    PowerDomain,    // a negative number to a power that is not whole
+    ZeroPower,      // zero to a negative power
+    FactorialRange, // beyond 170!, or an operand outside 16 bits
+    MissingOperand, // an operator with too few operands, as only a damaged record can leave
+    EntryFull,      // the 101st keystroke of one number
+    OperatorsFull,  // the 101st operator code
+    NumbersFull,    // the 201st number
+};
+
+// Why the history could not record a step.
+struct HistoryFailure {
+    QString folder;
+    QString systemError; // empty when the folder itself could not be made
+    bool operator==(const HistoryFailure &) const = default;
+};
+
+// What a press did that the user should hear of: the fault that undid it, and apart from that
+// whether the step it recorded could not be written.
+struct PressResult {
+    Fault fault = Fault::None;
+    std::optional<HistoryFailure> history = std::nullopt;
+    bool operator==(const PressResult &) const = default;
+};
+
+// The text an accepted press appends to the display ("=" then appends its result); empty for
+// going back and for no command.
+QString pressText(KeyCommand command);
 
 // The calculator engine: evaluates as keys are pressed, appends every accepted press to the
 // display, and records its state after each operator so the user can step back.
 //
-// Every press returns a message for the user, empty when there is none. A press that does not fit
-// the calculation is ignored silently. A press that faults (division by zero, overflow, a full
-// stack) is undone entirely and returns why.
+// A press that does not fit the calculation is ignored silently. A press that faults (division by
+// zero, overflow, a full stack) is undone entirely and says why.
 class Calculator
 {
 public:
@@ -23,21 +59,12 @@ public:
     static QString defaultStepFolder();
     QString slotFile(int slot) const;
 
-    QString pressDigit(int digit);
-    QString pressPoint();
-    QString pressPi();
-    QString pressE();
-    QString pressFunction(Op function);
-    QString pressOpenParen();
-    QString pressCloseParen();
-    QString pressOperator(Op op);
-    QString pressPower();
-    QString pressFactorial();
-    QString pressEquals();
+    // Every key of the keypad and the keyboard comes in here.
+    PressResult press(KeyCommand command);
     // Restores the latest recorded step; false when there is none to go back to.
     bool stepBack();
 
-    // The display was edited by the user.
+    // The user edited the display.
     void markChanged() { m_s.changed = true; }
     void setChanged(bool changed) { m_s.changed = changed; }
     void setDocName(const QString &name) { m_s.docname = name; }
@@ -45,17 +72,25 @@ public:
     void resetDocument();
     // Takes the display text as the snapshot and returns the state record of a document.
     QByteArray documentRecord();
-    // Replaces the calculation with a document's record; on failure returns why and changes
-    // nothing.
-    QString openDocument(QByteArrayView record);
+    // Replaces the calculation with a document's record; on failure changes nothing.
+    staterecord::ReadResult openDocument(QByteArrayView record);
 
     const CalcState &state() const { return m_s; }
 
 private:
+    PressResult pressDigit(int digit);
+    PressResult pressPoint();
+    PressResult placeConstant(KeyCommand command, double value);
+    PressResult pressFunction(int code);
+    PressResult pressOpenParen();
+    PressResult pressCloseParen();
+    PressResult pressOperator(int code);
+    PressResult pressFactorial();
+    PressResult pressEquals();
+    PressResult finishOperator(CalcState &s, Op op);
     void appendDisplay(const QString &piece);
-    QString recordStep();
-    QString writeSlot(int slot, const QByteArray &record);
-    QString finishOperator(CalcState &s, Op op, QString caption);
+    std::optional<HistoryFailure> recordStep();
+    std::optional<HistoryFailure> writeSlot(int slot, const QByteArray &record);
 
     CalcDisplay &m_display;
     QString m_stepFolder;
@@ -66,6 +101,3 @@ private:
     bool m_folderReady = false;
     bool m_historyFailReported = false;
 };
-
-// The text a key appends for a function or arithmetic code.
-QString opCaption(Op op);

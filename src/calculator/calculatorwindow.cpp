@@ -1,5 +1,6 @@
 #include "calculatorwindow.h"
 
+#include "calculatormessages.h"
 #include "core/regularfile.h"
 #include "platform/keyboard.h"
 #include "platform/layout.h"
@@ -70,7 +71,7 @@ QFont faceFont(Face face, const QFont &windowFont)
 CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder,
                                    WindowOpeners openers, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)),
-      m_calc(m_display, stepFolder)
+      m_display([this] { m_calc.markChanged(); }), m_calc(m_display, stepFolder)
 {
     setObjectName(QStringLiteral("Frm1"));
     setWindowTitle(QStringLiteral("曜石.1.0"));
@@ -91,59 +92,52 @@ void CalculatorWindow::load()
 
 void CalculatorWindow::build()
 {
-    using Handler = void (CalculatorWindow::*)();
+    using enum KeyAction;
     struct Control {
-        const char *name;
-        int index; // in its button group; -1 for a button of its own
+        const char *name; // the digits, "ji" and "hs" are button groups, told apart by index
+        KeyCommand command;
         const char16_t *caption;
         int left, top, width, height;
         Face face;
         int tabIndex;
         const char16_t *tooltip;
-        Handler clicked;
     };
-    static const Control kControls[] = {
-        {"N", 0, u"0", 240, 2520, 735, 375, Face::Song12, 0, nullptr, nullptr},
-        {"N", 1, u"1", 1200, 2520, 735, 375, Face::Song12, 1, nullptr, nullptr},
-        {"N", 2, u"2", 2160, 2520, 735, 375, Face::Song12, 2, nullptr, nullptr},
-        {"N", 3, u"3", 240, 3120, 735, 375, Face::Song12, 3, nullptr, nullptr},
-        {"N", 4, u"4", 1200, 3120, 735, 375, Face::Song12, 4, nullptr, nullptr},
-        {"N", 5, u"5", 2160, 3120, 735, 375, Face::Song12, 5, nullptr, nullptr},
-        {"N", 6, u"6", 240, 3720, 735, 375, Face::Song12, 6, nullptr, nullptr},
-        {"N", 7, u"7", 1200, 3720, 735, 375, Face::Song12, 7, nullptr, nullptr},
-        {"N", 8, u"8", 2160, 3720, 735, 375, Face::Song12, 8, nullptr, nullptr},
-        {"N", 9, u"9", 240, 4320, 735, 375, Face::Song12, 9, nullptr, nullptr},
-        {"dian", -1, u".点", 1200, 4320, 735, 375, Face::Kai14, 10, nullptr,
-         &CalculatorWindow::pointClicked},
-        {"ji", 5, u"+", 3120, 2520, 735, 375, Face::Window, 11, nullptr, nullptr},
-        {"ji", 6, u"-", 4080, 2520, 735, 375, Face::Window, 12, nullptr, nullptr},
-        {"ji", 10, u"*", 3120, 3120, 735, 375, Face::Song12, 13, nullptr, nullptr},
-        {"ji", 11, u"/", 4080, 3120, 735, 375, Face::Window, 14, nullptr, nullptr},
-        {"den", -1, u"=", 2160, 4320, 735, 375, Face::Window, 15, nullptr,
-         &CalculatorWindow::equalsClicked},
-        {"hs", 40, u"sin", 5040, 2520, 735, 375, Face::Window, 16, u"键盘输入s", nullptr},
-        {"hs", 41, u"cos", 5040, 3120, 735, 375, Face::Window, 17, u"键盘输入c", nullptr},
-        {"hs", 42, u"lg", 5040, 3720, 735, 375, Face::Window, 18, u"键盘输入l", nullptr},
-        {"hs", 43, u"Ln", 5040, 4320, 735, 375, Face::Window, 19, u"键盘输入L", nullptr},
-        {"lk", -1, u"(", 3120, 3720, 735, 375, Face::Window, 20, nullptr,
-         &CalculatorWindow::openParenClicked},
-        {"rk", -1, u")", 4080, 3720, 735, 375, Face::Window, 21, nullptr,
-         &CalculatorWindow::closeParenClicked},
-        {"mi", -1, u"^幂", 3120, 4320, 735, 375, Face::Kai10, 22, nullptr,
-         &CalculatorWindow::powerClicked},
-        {"jc", -1, u"n!", 4080, 4320, 735, 375, Face::Window, 23, nullptr,
-         &CalculatorWindow::factorialClicked},
-        {"Cd1", -1, u"π", 240, 4920, 735, 375, Face::Song12, 24, nullptr,
-         &CalculatorWindow::piClicked},
-        {"Cd2", -1, u"e", 1200, 4920, 735, 375, Face::Song12, 25, nullptr,
-         &CalculatorWindow::eClicked},
-        {"Cd3", -1, u"上一步", 3360, 4920, 1095, 375, Face::Kai10, 26,
-         u"可以上推20步,快捷键为上箭头,先按TAB键", &CalculatorWindow::stepBackClicked},
-        {"Text1", -1, nullptr, 240, 120, 5535, 2175, Face::Window, 27, nullptr, nullptr},
-        {"Cd4", -1, u"到计算状态", 4680, 4920, 1095, 375, Face::Window, 28,
-         u"当输入文本结实后须按此按钮,快捷键为Tab", &CalculatorWindow::calculationModeClicked},
-        {"hs", 44, u"atn", 2160, 4920, 735, 375, Face::Window, 29, u"反正切函数,键盘输入a",
-         nullptr},
+    const auto op = [](KeyAction action, Op code) { return KeyCommand{action, int(code)}; };
+    const char16_t *const kStepBackTip = u"可以上推20步,快捷键为上箭头,先按TAB键";
+    const char16_t *const kModeTip = u"当输入文本结实后须按此按钮,快捷键为Tab";
+    const Control kControls[] = {
+        {"N", {Digit, 0}, u"0", 240, 2520, 735, 375, Face::Song12, 0, nullptr},
+        {"N", {Digit, 1}, u"1", 1200, 2520, 735, 375, Face::Song12, 1, nullptr},
+        {"N", {Digit, 2}, u"2", 2160, 2520, 735, 375, Face::Song12, 2, nullptr},
+        {"N", {Digit, 3}, u"3", 240, 3120, 735, 375, Face::Song12, 3, nullptr},
+        {"N", {Digit, 4}, u"4", 1200, 3120, 735, 375, Face::Song12, 4, nullptr},
+        {"N", {Digit, 5}, u"5", 2160, 3120, 735, 375, Face::Song12, 5, nullptr},
+        {"N", {Digit, 6}, u"6", 240, 3720, 735, 375, Face::Song12, 6, nullptr},
+        {"N", {Digit, 7}, u"7", 1200, 3720, 735, 375, Face::Song12, 7, nullptr},
+        {"N", {Digit, 8}, u"8", 2160, 3720, 735, 375, Face::Song12, 8, nullptr},
+        {"N", {Digit, 9}, u"9", 240, 4320, 735, 375, Face::Song12, 9, nullptr},
+        {"dian", {Point}, u".点", 1200, 4320, 735, 375, Face::Kai14, 10, nullptr},
+        {"ji", op(Operator, Op::Add), u"+", 3120, 2520, 735, 375, Face::Window, 11, nullptr},
+        {"ji", op(Operator, Op::Sub), u"-", 4080, 2520, 735, 375, Face::Window, 12, nullptr},
+        {"ji", op(Operator, Op::Mul), u"*", 3120, 3120, 735, 375, Face::Song12, 13, nullptr},
+        {"ji", op(Operator, Op::Div), u"/", 4080, 3120, 735, 375, Face::Window, 14, nullptr},
+        {"den", {Equals}, u"=", 2160, 4320, 735, 375, Face::Window, 15, nullptr},
+        {"hs", op(Function, Op::Sin), u"sin", 5040, 2520, 735, 375, Face::Window, 16, u"键盘输入s"},
+        {"hs", op(Function, Op::Cos), u"cos", 5040, 3120, 735, 375, Face::Window, 17, u"键盘输入c"},
+        {"hs", op(Function, Op::Lg), u"lg", 5040, 3720, 735, 375, Face::Window, 18, u"键盘输入l"},
+        {"hs", op(Function, Op::Ln), u"Ln", 5040, 4320, 735, 375, Face::Window, 19, u"键盘输入L"},
+        {"lk", {OpenParen}, u"(", 3120, 3720, 735, 375, Face::Window, 20, nullptr},
+        {"rk", {CloseParen}, u")", 4080, 3720, 735, 375, Face::Window, 21, nullptr},
+        {"mi", {Power}, u"^幂", 3120, 4320, 735, 375, Face::Kai10, 22, nullptr},
+        {"jc", {Factorial}, u"n!", 4080, 4320, 735, 375, Face::Window, 23, nullptr},
+        {"Cd1", {Pi}, u"π", 240, 4920, 735, 375, Face::Song12, 24, nullptr},
+        {"Cd2", {E}, u"e", 1200, 4920, 735, 375, Face::Song12, 25, nullptr},
+        {"Cd3", {StepBack}, u"上一步", 3360, 4920, 1095, 375, Face::Kai10, 26, kStepBackTip},
+        {"Text1", {}, nullptr, 240, 120, 5535, 2175, Face::Window, 27, nullptr},
+        // Switches modes only; no press of the calculator.
+        {"Cd4", {}, u"到计算状态", 4680, 4920, 1095, 375, Face::Window, 28, kModeTip},
+        {"hs", op(Function, Op::Atn), u"atn", 2160, 4920, 735, 375, Face::Window, 29,
+         u"反正切函数,键盘输入a"},
     };
 
     auto *controls = new QWidget(this);
@@ -154,12 +148,6 @@ void CalculatorWindow::build()
         group->setObjectName(QLatin1String(name));
         groups.insert(QLatin1String(name), group);
     }
-    connect(groups[QStringLiteral("N")], &QButtonGroup::idClicked, this,
-            &CalculatorWindow::digitClicked);
-    connect(groups[QStringLiteral("ji")], &QButtonGroup::idClicked, this,
-            &CalculatorWindow::operatorClicked);
-    connect(groups[QStringLiteral("hs")], &QButtonGroup::idClicked, this,
-            &CalculatorWindow::functionClicked);
 
     QList<QWidget *> tabOrder(std::size(kControls));
     for (const Control &c : kControls) {
@@ -176,16 +164,16 @@ void CalculatorWindow::build()
             palette.setColor(QPalette::Base, QColor(0, 255, 255));
             text->setPalette(palette);
             text->viewport()->installEventFilter(this);
-            connect(text, &QPlainTextEdit::textChanged, this, [this] { m_calc.markChanged(); });
             m_text = text;
             widget = text;
         } else {
             auto *button = new QPushButton(QString::fromUtf16(c.caption), controls);
             button->setAutoDefault(false);
-            if (c.index >= 0)
-                groups[QLatin1String(c.name)]->addButton(button, c.index);
-            else
-                connect(button, &QPushButton::clicked, this, c.clicked);
+            if (QButtonGroup *group = groups.value(QLatin1String(c.name)))
+                group->addButton(button, c.command.index);
+            if (c.command.action != KeyAction::None)
+                connect(button, &QPushButton::clicked, this,
+                        [this, command = c.command] { press(command); });
             widget = button;
         }
         widget->setObjectName(QLatin1String(c.name));
@@ -198,7 +186,9 @@ void CalculatorWindow::build()
     }
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    m_modeButton = controls->findChild<QWidget *>(QStringLiteral("Cd4"));
+    auto *modeButton = controls->findChild<QPushButton *>(QStringLiteral("Cd4"));
+    connect(modeButton, &QPushButton::clicked, this, [this] { setCalculationMode(true); });
+    m_modeButton = modeButton;
 
     setCentralWidget(controls);
 
@@ -287,73 +277,19 @@ bool CalculatorWindow::keyDown(const QKeyEvent &key)
         keyCommand({key.key(), key.modifiers(), key.text(), chord ? keyDigit(key) : -1});
     if (command.action == KeyAction::None)
         return false;
-    run(command);
+    press(command);
     return true;
 }
 
-void CalculatorWindow::run(KeyCommand command)
+void CalculatorWindow::press(KeyCommand command)
 {
-    switch (command.action) {
-    case KeyAction::None:
-        break;
-    case KeyAction::Digit:
-        digitClicked(command.index);
-        break;
-    case KeyAction::Point:
-        pointClicked();
-        break;
-    case KeyAction::Pi:
-        piClicked();
-        break;
-    case KeyAction::E:
-        eClicked();
-        break;
-    case KeyAction::Function:
-        functionClicked(command.index);
-        break;
-    case KeyAction::OpenParen:
-        openParenClicked();
-        break;
-    case KeyAction::CloseParen:
-        closeParenClicked();
-        break;
-    case KeyAction::Operator:
-        operatorClicked(command.index);
-        break;
-    case KeyAction::Power:
-        powerClicked();
-        break;
-    case KeyAction::Factorial:
-        factorialClicked();
-        break;
-    case KeyAction::Equals:
-        equalsClicked();
-        break;
-    case KeyAction::StepBack:
-        stepBackClicked();
-        break;
-    }
+    report(pressMessage(m_calc.press(command)));
 }
 
 void CalculatorWindow::report(const QString &message)
 {
     if (!message.isEmpty())
         m_platform.showMessage(this, message, kTitle, Platform::Buttons::Ok);
-}
-
-void CalculatorWindow::digitClicked(int index)
-{
-    report(m_calc.pressDigit(index));
-}
-
-void CalculatorWindow::functionClicked(int index)
-{
-    report(m_calc.pressFunction(Op(index)));
-}
-
-void CalculatorWindow::operatorClicked(int index)
-{
-    report(m_calc.pressOperator(Op(index)));
 }
 
 bool CalculatorWindow::newDocument()
@@ -396,8 +332,12 @@ bool CalculatorWindow::openPath(const QString &path)
         load();
     const yaoshi::FileBytes file = yaoshi::readRegularFile(path, staterecord::kMaxBytes);
     QString error = whyNotRead(file);
-    if (error.isEmpty())
-        error = m_calc.openDocument(file.bytes);
+    if (error.isEmpty()) {
+        if (const staterecord::ReadResult read = m_calc.openDocument(file.bytes); !read.ok())
+            error = recordErrorText(read);
+        else if (read.calculationDropped)
+            report(calculationDroppedText());
+    }
     if (!error.isEmpty()) {
         report(QStringLiteral("无法打开文件“%1”：%2").arg(path, error));
         return false;

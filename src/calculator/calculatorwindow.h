@@ -47,22 +47,8 @@ private:
     void setCalculationMode(bool on);
     // Runs the press a key stands for; false when it stands for none.
     bool keyDown(const QKeyEvent &key);
-    void run(KeyCommand command);
+    void press(KeyCommand command);
     void report(const QString &message);
-
-    void digitClicked(int index);
-    void functionClicked(int index);
-    void operatorClicked(int index);
-    void pointClicked() { report(m_calc.pressPoint()); }
-    void piClicked() { report(m_calc.pressPi()); }
-    void eClicked() { report(m_calc.pressE()); }
-    void openParenClicked() { report(m_calc.pressOpenParen()); }
-    void closeParenClicked() { report(m_calc.pressCloseParen()); }
-    void powerClicked() { report(m_calc.pressPower()); }
-    void factorialClicked() { report(m_calc.pressFactorial()); }
-    void equalsClicked() { report(m_calc.pressEquals()); }
-    void stepBackClicked() { m_calc.stepBack(); }
-    void calculationModeClicked() { setCalculationMode(true); }
 
     // Document commands. Each returns false when the user cancelled or a write failed, so that
     // the command that asked for it stops too.

@@ -46,7 +46,7 @@ using Line = QList<Field>;
 
 // Splits the text into lines of fields. A quoted field runs to its closing quote, line breaks
 // included; "" inside it stands for one quote.
-std::optional<QList<Line>> splitFields(const QString &text, QString &error)
+std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
 {
     QList<Line> lines;
     Line line;
@@ -69,7 +69,7 @@ std::optional<QList<Line>> splitFields(const QString &text, QString &error)
             for (;;) {
                 const qsizetype q = text.indexOf(u'"', i);
                 if (q < 0) {
-                    error = QStringLiteral("引号没有结束，记录不完整");
+                    error = {Error::UnclosedQuote};
                     return std::nullopt;
                 }
                 field.text += QStringView(text).mid(i, q - i);
@@ -84,7 +84,7 @@ std::optional<QList<Line>> splitFields(const QString &text, QString &error)
             while (i < n && text[i] == u' ')
                 ++i;
             if (!atLineEnd() && text[i] != u',') {
-                error = QStringLiteral("第 %1 行的引号后有多余的字符").arg(lines.size() + 1);
+                error = {Error::TextAfterQuote, int(lines.size()) + 1};
                 return std::nullopt;
             }
         } else {
@@ -158,8 +158,9 @@ QString decode(QByteArrayView bytes)
 
 } // namespace
 
-QByteArray write(const CalcState &s, const QString &slotName)
+QByteArray write(const CalcState &s, int slot)
 {
+    const QString slotName = u' ' + QString::number(slot);
     QString out;
     out.reserve(s.snaptext.size() + 64 + 24 * (s.numtop + s.optop) + 12 * slotName.size());
     const auto endLine = [&] { out += QLatin1String("\r\n"); };
@@ -186,25 +187,25 @@ QByteArray write(const CalcState &s, const QString &slotName)
     return out.toUtf8();
 }
 
-QString read(QByteArrayView bytes, CalcState &state)
+ReadResult read(QByteArrayView bytes, CalcState &state)
 {
     if (bytes.isEmpty())
-        return QStringLiteral("文件是空的");
+        return {Error::Empty};
     const QString text = decode(bytes);
     if (text.isNull())
-        return QStringLiteral("文件的字符编码无法识别");
+        return {Error::UnknownEncoding};
 
-    QString error;
+    ReadResult error;
     const auto lines = splitFields(text, error);
     if (!lines)
         return error;
     if (lines->isEmpty() || lines->front().size() != 9)
-        return QStringLiteral("第一行应有 9 项");
+        return {Error::HeadFieldCount, 1};
 
     const Line &head = lines->front();
     CalcState next = state;
     if (!head[0].quoted || !head[6].quoted)
-        return QStringLiteral("第一行的文字项缺少引号");
+        return {Error::HeadUnquoted, 1};
     const auto numtop = toInteger<qint16>(head[1]);
     const auto parens = toInteger<qint16>(head[2]);
     const auto optop = toInteger<qint16>(head[3]);
@@ -212,13 +213,13 @@ QString read(QByteArrayView bytes, CalcState &state)
     const auto pointset = toInteger<qint16>(head[5]);
     const auto stepcount = toInteger<qint32>(head[8]);
     if (!numtop || !parens || !optop || !numlen || !pointset || !stepcount)
-        return QStringLiteral("第一行的计数不是整数");
+        return {Error::HeadNotInteger, 1};
     if (*numtop < 0 || *numtop > kMaxNums || *optop < 0 || *optop > kMaxOps || *numlen < 0 ||
         *numlen > kMaxEntry || *parens < 0 || *parens > kMaxOps || *pointset < 0 || *pointset > 1 ||
         (*pointset == 1 && *numlen == 0) || *stepcount < 0)
-        return QStringLiteral("第一行的计数超出范围");
+        return {Error::HeadOutOfRange, 1};
     if (head[7].quoted || (head[7].text != kTrue && head[7].text != kFalse))
-        return QStringLiteral("第一行的修改标志应为 #TRUE# 或 #FALSE#");
+        return {Error::HeadFlag, 1};
 
     // The stack lines run up to the first quoted line; their count tells the full layout from
     // the older one that kept only positions 1, 3, 5, ...
@@ -228,45 +229,57 @@ QString read(QByteArrayView bytes, CalcState &state)
     const int full = *numtop + *optop;
     const int oddOnly = (*numtop + 1) / 2 + (*optop + 1) / 2;
     if (stackLines != full && stackLines != oddOnly)
-        return QStringLiteral("栈的行数与第一行的计数不符");
-    const int step = stackLines == full ? 1 : 2;
+        return {Error::StackLineCount};
+    // The older layout is checked, but its stacks are never used (below).
+    const bool fullLayout = stackLines == full;
+    const int step = fullLayout ? 1 : 2;
 
     const qsizetype names = lines->size() - 1 - stackLines;
     if (names < kNameLines || names > kMaxNameLines)
-        return QStringLiteral("文件名行的数目不对，记录不完整");
+        return {Error::NameLineCount};
     for (qsizetype k = 1; k < lines->size(); ++k) {
         const Line &line = (*lines)[k];
         if (line.size() != 1 || (k > stackLines && !line.front().quoted))
-            return QStringLiteral("第 %1 行格式不对").arg(k + 1);
+            return {Error::LineFormat, int(k) + 1};
     }
 
     qsizetype lineNo = 1;
     for (int pos = 1; pos <= *numtop; pos += step, ++lineNo) {
         const auto value = toReal((*lines)[lineNo].front());
         if (!value)
-            return QStringLiteral("第 %1 行不是有限的数值").arg(lineNo + 1);
-        next.nums[pos] = *value;
+            return {Error::NotFinite, int(lineNo) + 1};
+        if (fullLayout)
+            next.nums[pos] = *value;
     }
     for (int pos = 1; pos <= *optop; pos += step, ++lineNo) {
         const auto code = toInteger<qint16>((*lines)[lineNo].front());
-        if (!code || !isKnownOp(*code) || Op(*code) == Op::End)
-            return QStringLiteral("第 %1 行不是运算符代码").arg(lineNo + 1);
-        next.ops[pos] = *code;
+        if (!code || !yaoshi::opFromCode(*code) || Op(*code) == Op::End)
+            return {Error::NotOperator, int(lineNo) + 1};
+        if (fullLayout)
+            next.ops[pos] = *code;
     }
 
     next.snaptext = head[0].text;
-    next.numtop = *numtop;
-    next.parens = *parens;
-    next.optop = *optop;
-    next.numlen = *numlen;
-    next.pointset = *pointset;
-    // Entry 0 stands for "nothing pending" and is never written.
-    if (next.numlen > 0)
-        next.numtext[next.numlen] = head[6].text;
     next.changed = head[7].text == kTrue;
     next.stepcount = *stepcount;
+    ReadResult result;
+    if (fullLayout) {
+        next.numtop = *numtop;
+        next.parens = *parens;
+        next.optop = *optop;
+        next.numlen = *numlen;
+        next.pointset = *pointset;
+        // Entry 0 stands for "nothing pending" and is never written.
+        if (next.numlen > 0)
+            next.numtext[next.numlen] = head[6].text;
+    } else {
+        // The even entries are lost, and going on with whatever stands there gives wrong
+        // numbers.
+        next.numtop = next.parens = next.optop = next.numlen = next.pointset = 0;
+        result.calculationDropped = true;
+    }
     state = std::move(next);
-    return QString();
+    return result;
 }
 
 } // namespace staterecord

@@ -12,7 +12,7 @@
 //   "display text",numtop,parens,optop,numlen,pointset,"pending entry",#TRUE#,stepcount
 //   one line per live number, nums 1..numtop
 //   one line per live operator code, ops 1..optop
-//   ten quoted slot file names
+//   ten quoted slot names
 //
 // Strings are quoted with inner quotes doubled; reals are the shortest text that reads back to
 // the same double. Records are written as UTF-8 with CR LF line ends.
@@ -25,12 +25,41 @@ constexpr int kMaxNameLines = 20;
 // is written must read back.
 constexpr qint64 kMaxBytes = 8 * 1024 * 1024;
 
-// Writes `state` with `state.snaptext` as the display text; the name lines hold `slotName`.
-QByteArray write(const CalcState &state, const QString &slotName);
+// Writes `state` with `state.snaptext` as the display text; the name lines hold the name of step
+// slot `slot` (" 5"), never a folder.
+QByteArray write(const CalcState &state, int slot);
 
-// Reads a record over `state`. Older records that hold only the odd stack positions are read
-// too; the even positions then keep what `state` had. On success returns an empty string and
-// `state` holds the record; otherwise returns why, and `state` is untouched.
-QString read(QByteArrayView bytes, CalcState &state);
+// Why a record was refused.
+enum class Error {
+    None,
+    Empty,
+    UnknownEncoding, // neither UTF-8 nor GB18030
+    UnclosedQuote,   // a quoted field runs to the end of the record
+    TextAfterQuote,  // on `line`
+    HeadFieldCount,  // the first line does not have 9 fields
+    HeadUnquoted,    // the display text or the entry without quotes
+    HeadNotInteger,  // a counter that is no integer
+    HeadOutOfRange,  // a counter beyond the bounds of the state
+    HeadFlag,        // the changed flag is neither #TRUE# nor #FALSE#
+    StackLineCount,  // the stack lines do not match the counters
+    NameLineCount,   // too few or too many name lines
+    LineFormat,      // `line` is not a single field of its kind
+    NotFinite,       // `line` is no finite number
+    NotOperator,     // `line` is no operator code
+};
+
+struct ReadResult {
+    Error error = Error::None;
+    int line = 0; // the line an error is on, counted from 1
+    // An older record that kept only the odd stack positions, with entries in the even ones: its
+    // text, flag and step count were read, and the calculation it was in starts afresh.
+    bool calculationDropped = false;
+    bool ok() const { return error == Error::None; }
+    bool operator==(const ReadResult &) const = default;
+};
+
+// Reads a record over `state`. On success `state` holds the record; otherwise `state` is
+// untouched.
+ReadResult read(QByteArrayView bytes, CalcState &state);
 
 } // namespace staterecord

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -16,6 +17,17 @@ QString toBoxText(QString text)
 }
 
 } // namespace
+
+void TextBoxDisplay::attach(QPlainTextEdit *box)
+{
+    m_box = box;
+    if (box) {
+        QObject::connect(box, &QPlainTextEdit::textChanged, box, [this] {
+            if (!m_writing)
+                m_userEdited();
+        });
+    }
+}
 
 QString TextBoxDisplay::text() const
 {
@@ -43,6 +55,7 @@ void TextBoxDisplay::append(const QString &piece)
 {
     if (!m_box)
         return;
+    const QScopedValueRollback writing(m_writing, true);
     QTextCursor cursor(m_box->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(toBoxText(piece));
@@ -53,6 +66,7 @@ void TextBoxDisplay::setText(const QString &text)
 {
     if (!m_box)
         return;
+    const QScopedValueRollback writing(m_writing, true);
     m_box->setPlainText(toBoxText(text));
     showEnd();
 }

@@ -1,6 +1,7 @@
 #include "equation.h"
 
 #include "core/numtext.h"
+#include "core/operators.h"
 
 #include <array>
 #include <cmath>
@@ -9,19 +10,7 @@
 namespace
 {
 
-enum Code : qint16 {
-    End = 0,
-    Add = 5,
-    Sub = 6,
-    Mul = 10,
-    Div = 11,
-    Pow = 20,
-    Sin = 40,
-    Cos = 41,
-    Lg = 42,
-    Ln = 43,
-    Atn = 44,
-};
+using yaoshi::Op;
 
 constexpr int kStack = 100;          // top index of either stack
 constexpr int kXSlot = kStack + 1;   // where x sits in the evaluation buffer
@@ -29,73 +18,123 @@ constexpr int kResults = kXSlot + 1; // result of group g at kResults + g
 constexpr int kSmallBuffer = kResults + 16;
 constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
 
-std::optional<qint16> operatorCode(QStringView token)
-{
-    static const std::pair<QStringView, Code> kOperators[] = {
-        {u"+", Add},   {u"-", Sub},   {u"*", Mul}, {u"/", Div}, {u"^", Pow},
-        {u"sin", Sin}, {u"cos", Cos}, {u"lg", Lg}, {u"ln", Ln}, {u"atn", Atn},
-    };
-    for (const auto &[name, code] : kOperators) {
-        if (token == name)
-            return code;
-    }
-    return std::nullopt;
-}
-
-bool isFunction(qint16 code)
-{
-    return code >= Sin;
-}
-
-// 1 sums, 2 products, 3 functions, 4 power.
-int level(qint16 code)
-{
-    return code >= Sin ? 3 : code / 5;
-}
-
 using Opcode = Equation::Opcode;
 using Step = Equation::Step;
+
+// The step that applies an operator in place.
+Opcode opcodeOf(Op op)
+{
+    switch (op) {
+    case Op::Add:
+        return Opcode::Add;
+    case Op::Sub:
+        return Opcode::Sub;
+    case Op::Mul:
+        return Opcode::Mul;
+    case Op::Div:
+        return Opcode::Div;
+    case Op::Pow:
+        return Opcode::Pow;
+    case Op::Sin:
+        return Opcode::Sin;
+    case Op::Cos:
+        return Opcode::Cos;
+    case Op::Lg:
+        return Opcode::Lg;
+    case Op::Ln:
+        return Opcode::Ln;
+    case Op::Atn:
+        return Opcode::Atn;
+    case Op::OpenParen:
+    case Op::Closed:
+    case Op::End:
+        break;
+    }
+    return Opcode::Fail; // equations hold no parentheses, and the end marker applies nothing
+}
 
 bool isBinary(Opcode op)
 {
     return op >= Opcode::Add && op <= Opcode::Pow;
 }
+// The step for `k op right` with the constant k.
+Opcode constantOnTheLeft(Opcode op)
+{
+    using enum Equation::Opcode;
+    switch (op) {
+    case Add:
+        return AddK; // addition and multiplication commute exactly
+    case Mul:
+        return MulK;
+    case Sub:
+        return KSub;
+    case Div:
+        return KDiv;
+    case Pow:
+        return KPow;
+    case Const:
+    case Copy:
+    case AddK:
+    case SubK:
+    case MulK:
+    case DivK:
+    case PowK:
+    case KSub:
+    case KDiv:
+    case KPow:
+    case Square:
+    case Sin:
+    case Cos:
+    case Lg:
+    case Ln:
+    case Atn:
+    case Fail:
+        break;
+    }
+    return Fail; // only binary steps fold
+}
+
 bool isStackSlot(int slot)
 {
     return slot <= kStack;
 }
 
-// Whether the waiting operator `prev` is applied when `next` is pushed on top of it: when it binds
-// more tightly, or as tightly with both grouping from the left. A function waits for its operand.
-bool appliesBefore(qint16 prev, qint16 next)
-{
-    if (isFunction(next))
-        return false;
-    if (prev > next + 3)
-        return true;
-    return (next == Add || next == Sub || next == Mul || next == Div) && level(prev) == level(next);
-}
-
 } // namespace
 
-std::optional<QStringList> parsegroups(const QString &text)
+GroupList parsegroups(const QString &text)
 {
     QString w = QStringLiteral("( ") + text + QStringLiteral(" )");
     QStringList groups{QString()};
     qsizetype k = 0;
     while (w.size() > 4) {
         const qsizetype p = w.indexOf(u')') + 1; // the head runs through the first ")"
+        if (p == 0) {
+            // All cut but a reference too long to end the loop: the whole text was group 1000.
+            const bool cut = w == u'y' + QString::number(groups.size() - 1);
+            return {cut ? GroupFault::TooManyGroups : GroupFault::Unbalanced, {}};
+        }
         const qsizetype found = w.lastIndexOf(u'(', p - 1);
-        if (p > 0 && found >= 0)
+        QString group;
+        if (found >= 0) {
             k = p - found;
-        // Without a "(" in the head the previous distance stands.
-        if (p == 0 || k > p || k < 4)
-            return std::nullopt;
-        const qsizetype start = p - k;
-        groups.append(w.mid(start + 2, k - 4));
-        w.replace(start, k, u'y' + QString::number(groups.size() - 1));
+            if (k == 2 || (k == 3 && w[found + 1] == u' ')) {
+                // Empty when both parentheses are the text's own, not those wrapped around it.
+                const bool own = found > 0 && p < w.size();
+                return {own ? GroupFault::EmptyGroup : GroupFault::Unbalanced, {}};
+            }
+            // A single character in parentheses has no blanks around it to drop.
+            group = k == 3 ? w.mid(found + 1, 1) : w.mid(found + 2, k - 4);
+        } else {
+            // Without a "(" in the head the previous distance stands: a surplus ")" cuts
+            // whatever lies before it.
+            if (k > p || k < 4)
+                return {GroupFault::Unbalanced, {}};
+            group = w.mid(p - k + 2, k - 4);
+        }
+        groups.append(group);
+        w.replace(p - k, k, u'y' + QString::number(groups.size() - 1));
     }
-    return groups;
+    return {GroupFault::None, groups};
 }
 
 Equation::Equation(const QStringList &groups) : m_groups(int(groups.size()) - 1)
@@ -233,23 +272,7 @@ bool Equation::foldLeftConstant(Step &step)
         }
         m_steps.erase(load);
     }
-    switch (step.op) {
-    case Add:
-        step.op = AddK; // addition and multiplication commute exactly
-        break;
-    case Mul:
-        step.op = MulK;
-        break;
-    case Sub:
-        step.op = KSub;
-        break;
-    case Div:
-        step.op = KDiv;
-        break;
-    default:
-        step.op = KPow;
-        break;
-    }
+    step.op = constantOnTheLeft(step.op);
     return true;
 }
 
@@ -259,7 +282,7 @@ bool Equation::foldLeftConstant(Step &step)
 Equation::Group Equation::compileGroup(const QString &text, int index) const
 {
     Group group;
-    std::array<qint16, kStack + 1> opers{};
+    std::array<Op, kStack + 1> opers{};
     int valtop = 0;
     int opertop = 0;
     // In place: a step reads the slot it writes, a binary step the slot above as well.
@@ -276,24 +299,19 @@ Equation::Group Equation::compileGroup(const QString &text, int index) const
         add(op, valtop, op == Opcode::Copy ? source : valtop, value);
         return true;
     };
-    const auto pushOperator = [&](qint16 code) {
+    const auto pushOperator = [&](Op code) {
         if (opertop >= kStack)
             return false;
         opers[++opertop] = code;
-        while (opertop > 1 && appliesBefore(opers[opertop - 1], code)) {
-            const qint16 prev = opers[opertop - 1];
-            if (isFunction(prev)) {
-                add(Opcode(int(Opcode::Sin) + prev - Sin), valtop, valtop, 0);
+        while (opertop > 1 && yaoshi::appliesBefore(opers[opertop - 1], code)) {
+            const Op prev = opers[opertop - 1];
+            if (yaoshi::isFunction(prev)) {
+                add(opcodeOf(prev), valtop, valtop, 0);
             } else {
                 // Too few operands reach down to slot 0, below the bottom; past it is nothing.
                 if (valtop < 1)
                     return false;
-                const Opcode op = prev == Add   ? Opcode::Add
-                                  : prev == Sub ? Opcode::Sub
-                                  : prev == Mul ? Opcode::Mul
-                                  : prev == Div ? Opcode::Div
-                                                : Opcode::Pow;
-                add(op, valtop - 1, valtop - 1, 0);
+                add(opcodeOf(prev), valtop - 1, valtop - 1, 0);
                 --valtop;
             }
             opers[--opertop] = code;
@@ -316,9 +334,9 @@ Equation::Group Equation::compileGroup(const QString &text, int index) const
                 ok = push(Opcode::Copy, kResults + int(ref), 0);
             else // slot 0, or a group not computed yet, reads 0
                 ok = push(Opcode::Const, 0, 0);
-        } else if (const auto code = operatorCode(token)) {
+        } else if (const auto code = yaoshi::opFromToken(token)) {
             // A group that begins with "-" negates what follows: 0 - ...
-            if (first == 0 && *code == Sub)
+            if (first == 0 && *code == Op::Sub)
                 push(Opcode::Const, 0, 0);
             ok = pushOperator(*code);
         } else if (token == u"x") {
@@ -335,7 +353,7 @@ Equation::Group Equation::compileGroup(const QString &text, int index) const
             break;
         first = end + 1;
     }
-    group.failed = !pushOperator(End);
+    group.failed = !pushOperator(Op::End);
     // The group's value is slot 1, its own only when it left exactly one value there.
     group.selfContained = group.selfContained && valtop == 1;
     return group;
@@ -364,6 +382,7 @@ double Equation::run(double *b, double x) const
     for (const Step &s : m_steps) {
         const double l = b[s.left];
         double v;
+        Q_ASSUME(s.op <= Fail); // every step is one of the cases below
         switch (s.op) {
         case Const:
             b[s.slot] = s.value;
@@ -374,61 +393,61 @@ double Equation::run(double *b, double x) const
         case Fail:
             return kUndefined;
         case Add:
-            v = l + b[s.right];
+            v = yaoshi::applyBinary(Op::Add, l, b[s.right]);
             break;
         case Sub:
-            v = l - b[s.right];
+            v = yaoshi::applyBinary(Op::Sub, l, b[s.right]);
             break;
         case Mul:
-            v = l * b[s.right];
+            v = yaoshi::applyBinary(Op::Mul, l, b[s.right]);
             break;
         case Div:
-            v = l / b[s.right];
+            v = yaoshi::applyBinary(Op::Div, l, b[s.right]);
             break;
         case Pow:
-            v = std::pow(l, b[s.right]);
+            v = yaoshi::applyBinary(Op::Pow, l, b[s.right]);
             break;
         case AddK:
-            v = l + s.value;
+            v = yaoshi::applyBinary(Op::Add, l, s.value);
             break;
         case SubK:
-            v = l - s.value;
+            v = yaoshi::applyBinary(Op::Sub, l, s.value);
             break;
         case MulK:
-            v = l * s.value;
+            v = yaoshi::applyBinary(Op::Mul, l, s.value);
             break;
         case DivK:
-            v = l / s.value;
+            v = yaoshi::applyBinary(Op::Div, l, s.value);
             break;
         case PowK:
-            v = std::pow(l, s.value);
+            v = yaoshi::applyBinary(Op::Pow, l, s.value);
             break;
         case KSub:
-            v = s.value - l;
+            v = yaoshi::applyBinary(Op::Sub, s.value, l);
             break;
         case KDiv:
-            v = s.value / l;
+            v = yaoshi::applyBinary(Op::Div, s.value, l);
             break;
         case KPow:
-            v = std::pow(s.value, l);
+            v = yaoshi::applyBinary(Op::Pow, s.value, l);
             break;
         case Square: // the correctly rounded square; pow may be half an ulp off
             v = l * l;
             break;
         case Sin:
-            v = std::sin(l);
+            v = yaoshi::applyFunction(Op::Sin, l);
             break;
         case Cos:
-            v = std::cos(l);
+            v = yaoshi::applyFunction(Op::Cos, l);
             break;
         case Lg:
-            v = std::log(l) / std::log(10.0);
+            v = yaoshi::applyFunction(Op::Lg, l);
             break;
         case Ln:
-            v = std::log(l);
+            v = yaoshi::applyFunction(Op::Ln, l);
             break;
-        default:
-            v = std::atan(l);
+        case Atn:
+            v = yaoshi::applyFunction(Op::Atn, l);
             break;
         }
         b[s.slot] = v;

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
 #include <vector>
 
 // An equation as the plotter keeps it: its group list, the parenthesised groups innermost first,
@@ -12,8 +11,27 @@
 //
 // Tokens stand apart by single blanks, parentheses included: "( x + 20 ) ^ 2" gives
 // {"", "x + 20", "y1 ^ 2"}. A text that breaks the rule converts to something else, not to an
-// error, unless its parentheses cannot be matched at all.
-std::optional<QStringList> parsegroups(const QString &text);
+// error ("(x)" is the group "x"), unless its groups cannot be cut out at all.
+
+// The most groups a text can have, the whole text included: cutting ends on a reference of at
+// most four characters ("y999").
+constexpr int kMaxGroups = 999;
+
+// Why a text has no group list.
+enum class GroupFault {
+    None,
+    Unbalanced,    // a "(" that is never closed, or a ")" with no "(" before it
+    EmptyGroup,    // "( )" or "()"
+    TooManyGroups, // more than kMaxGroups
+};
+
+struct GroupList {
+    GroupFault fault = GroupFault::None;
+    QStringList groups; // empty unless fault is None
+    bool operator==(const GroupList &) const = default;
+};
+
+GroupList parsegroups(const QString &text);
 
 // A group list compiled once per Run. Where the stacks stand at every token depends only on the
 // tokens, never on x, so the whole evaluation is worked out here, once, as a straight run of

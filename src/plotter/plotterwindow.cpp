@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <map>
+
 namespace
 {
 
@@ -24,6 +26,25 @@ const QColor kCaptionPink(255, 192, 192);
 const QString kPictureFilter = QStringLiteral("(*.bmp)|*.bmp|(*.ico)|*.ico|(*.png)|*.png");
 constexpr int kPngFilter = 2;
 const char *const kBoxCaptions[] = {"方程一", "方程二", "参数方程一", "参数方程二"};
+
+// Why the boxes cannot be drawn.
+QString groupFaultText(GroupFault fault, const QString &boxes)
+{
+    switch (fault) {
+    case GroupFault::None:
+        break;
+    case GroupFault::Unbalanced:
+        return QStringLiteral("%1的括号不配对，无法画出。").arg(boxes);
+    case GroupFault::EmptyGroup:
+        return QStringLiteral("%1的括号里没有内容，无法画出。").arg(boxes);
+    case GroupFault::TooManyGroups:
+        // The whole text counts as one group.
+        return QStringLiteral("%1的括号太多，最多 %2 对，无法画出。")
+            .arg(boxes)
+            .arg(kMaxGroups - 1);
+    }
+    return {};
+}
 
 void setBackground(QWidget *widget, const QColor &colour)
 {
@@ -212,24 +233,25 @@ void PlotterWindow::redraw(const PlotFrame &frame)
 
 void PlotterWindow::run()
 {
-    QStringList failed;
+    // The boxes that cannot be drawn, by reason.
+    std::map<GroupFault, QStringList> failed;
     for (int i = 0; i < 4; ++i) {
         const QString text = m_boxes[i]->text();
-        // An empty box, or one whose parentheses cannot be matched, draws no curve.
-        const auto groups = text.isEmpty() ? std::nullopt : parsegroups(text);
-        m_equations[i] = groups ? Equation(*groups) : Equation();
-        if (!text.isEmpty() && !groups)
-            failed.append(QString::fromUtf8(kBoxCaptions[i]));
+        // An empty box, or one whose groups cannot be cut out, draws no curve.
+        const GroupList list = text.isEmpty() ? GroupList() : parsegroups(text);
+        m_equations[i] = Equation(list.groups);
+        if (list.fault != GroupFault::None)
+            failed[list.fault].append(QString::fromUtf8(kBoxCaptions[i]));
     }
     m_view.resetZoom();
     redraw(plotcurves(m_view, m_equations));
-    if (!failed.isEmpty()) {
-        m_platform.showMessage(
-            this,
-            QStringLiteral("%1的括号不配对，无法画出。符号、数据之间要加入一个空格。")
-                .arg(failed.join(u'、')),
-            QStringLiteral("提示"), Platform::Buttons::Ok);
-    }
+    if (failed.empty())
+        return;
+    QString message;
+    for (const auto &[fault, boxes] : failed)
+        message += groupFaultText(fault, boxes.join(u'、'));
+    m_platform.showMessage(this, message + QStringLiteral("符号、数据之间要加入一个空格。"),
+                           QStringLiteral("提示"), Platform::Buttons::Ok);
 }
 
 void PlotterWindow::clearEquations()

@@ -3,50 +3,48 @@
 #include "calculator/calculator.h"
 
 #include <QStringList>
+#include <QTest>
+
+// The key whose press appends `text`: a digit, ".", "π", "e", an operator or function as the
+// display shows it, "(", ")", "^", "!" or "=", and "back" for going back a step.
+inline KeyCommand commandFor(const QString &text)
+{
+    using enum KeyAction;
+    if (text == u"back")
+        return {StepBack};
+    if (text.size() == 1 && text[0].isDigit())
+        return {Digit, text[0].digitValue()};
+    QList<KeyCommand> keys = {{Point},      {Pi},    {E},         {OpenParen},
+                              {CloseParen}, {Power}, {Factorial}, {Equals}};
+    for (const Op op : {Op::Add, Op::Sub, Op::Mul, Op::Div})
+        keys.append({Operator, int(op)});
+    for (const Op op : {Op::Sin, Op::Cos, Op::Lg, Op::Ln, Op::Atn})
+        keys.append({Function, int(op)});
+    for (const KeyCommand &key : keys) {
+        if (pressText(key) == text)
+            return key;
+    }
+    qFatal("unknown key %s", qPrintable(text));
+}
 
 // Drives the engine like a user: "1 2 + sin ( 3 ) = back" presses the keys one after another.
-// Returns the last message a press gave, empty when none did.
-inline QString pressKeys(Calculator &calc, const QString &keys)
+// Returns the last result that was not plain success.
+inline PressResult pressKeys(Calculator &calc, const QString &keys)
 {
-    QString message;
-    const QStringList tokens = keys.split(u' ', Qt::SkipEmptyParts);
-    for (const QString &t : tokens) {
-        QString m;
-        if (t.size() == 1 && t[0].isDigit())
-            m = calc.pressDigit(t[0].digitValue());
-        else if (t == u".")
-            m = calc.pressPoint();
-        else if (t == u"π")
-            m = calc.pressPi();
-        else if (t == u"e")
-            m = calc.pressE();
-        else if (t == u"(")
-            m = calc.pressOpenParen();
-        else if (t == u")")
-            m = calc.pressCloseParen();
-        else if (t == u"^")
-            m = calc.pressPower();
-        else if (t == u"!")
-            m = calc.pressFactorial();
-        else if (t == u"=")
-            m = calc.pressEquals();
-        else if (t == u"back")
-            calc.stepBack();
-        else if (t == u"+" || t == u"-" || t == u"*" || t == u"/")
-            m = calc.pressOperator(t == u"+"   ? Op::Add
-                                   : t == u"-" ? Op::Sub
-                                   : t == u"*" ? Op::Mul
-                                               : Op::Div);
-        else if (t == u"sin" || t == u"cos" || t == u"lg" || t == u"Ln" || t == u"atn")
-            m = calc.pressFunction(t == u"sin"   ? Op::Sin
-                                   : t == u"cos" ? Op::Cos
-                                   : t == u"lg"  ? Op::Lg
-                                   : t == u"Ln"  ? Op::Ln
-                                                 : Op::Atn);
-        else
-            qFatal("unknown key %s", qPrintable(t));
-        if (!m.isEmpty())
-            message = m;
+    PressResult last;
+    for (const QString &t : keys.split(u' ', Qt::SkipEmptyParts)) {
+        if (const PressResult result = calc.press(commandFor(t)); result != PressResult())
+            last = result;
     }
-    return message;
+    return last;
+}
+
+// How QCOMPARE shows a result.
+inline char *toString(const PressResult &result)
+{
+    QString text = QStringLiteral("fault %1").arg(int(result.fault));
+    if (result.history)
+        text += QStringLiteral(", history %1: %2")
+                    .arg(result.history->folder, result.history->systemError);
+    return QTest::toString(text);
 }

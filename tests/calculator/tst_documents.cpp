@@ -25,6 +25,7 @@ private Q_SLOTS:
     void closingWithCancelKeepsTheWindow();
     void badDocuments_data();
     void badDocuments();
+    void olderDocumentStartsAfresh();
     void sizeLimit_data();
     void sizeLimit();
     void failedSaves_data();
@@ -68,6 +69,10 @@ void TestDocuments::documentRoundTrip()
     open(file("doc.txt"));
     QCOMPARE(text(), QStringLiteral(" 7+1+2*(3"));
     QCOMPARE(state().docname, file("doc.txt"));
+    QVERIFY(!state().changed);
+    // An edit by the user counts, even one that is taken back.
+    type(QStringLiteral("Click End x Backspace Tab"));
+    QVERIFY(state().changed);
     type(QStringLiteral(") ="));
     QCOMPARE(text(), QStringLiteral(" 7+1+2*(3)= 14\n "));
 
@@ -238,6 +243,20 @@ void TestDocuments::badDocuments()
     }
     QCOMPARE(files(), before);
     QVERIFY(!QFile::exists(QDir::tempPath() + QStringLiteral("/../evil")));
+}
+
+// An older document whose stacks lost entries opens its text, and the calculation starts afresh.
+void TestDocuments::olderDocumentStartsAfresh()
+{
+    write("older.txt", "\" 1+2*3^\",3,0,2,0,0,\"\",#FALSE#,2\r\n1\r\n3\r\n5\r\n" +
+                           QByteArray("\"c:\\windows\\temp\\ 2\"\r\n").repeated(10));
+    open(file("older.txt"));
+    QCOMPARE(m_platform->messages,
+             QStringList{QStringLiteral("提示: 这个文件由旧版本保存，其中未完成的计算无法恢复：文字"
+                                        "已打开，计算重新开始。")});
+    QCOMPARE(state().docname, file("older.txt"));
+    type(QStringLiteral("2 ="));
+    QCOMPARE(text(), QStringLiteral(" 1+2*3^2= 2\n "));
 }
 
 // A document is saved only when it can be opened again.

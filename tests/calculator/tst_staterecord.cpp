@@ -2,6 +2,18 @@
 
 #include <QTest>
 
+namespace staterecord
+{
+// How QCOMPARE shows a result.
+char *toString(const ReadResult &result)
+{
+    return QTest::toString(QStringLiteral("error %1 on line %2%3")
+                               .arg(int(result.error))
+                               .arg(result.line)
+                               .arg(result.calculationDropped ? ", calculation dropped" : ""));
+}
+} // namespace staterecord
+
 static const QByteArray kNames = QByteArray("\"c:\\windows\\temp\\ 2\"\r\n").repeated(10);
 
 class TestStateRecord : public QObject
@@ -33,11 +45,11 @@ void TestStateRecord::roundTrip()
     s.numtext[10] = QStringLiteral("3.14159265358979.");
     s.changed = true;
     s.stepcount = 123456;
-    const QByteArray bytes = staterecord::write(s, QStringLiteral("/tmp/steps/ 16"));
-    QVERIFY(bytes.endsWith("\"/tmp/steps/ 16\"\r\n"));
+    const QByteArray bytes = staterecord::write(s, 16);
+    QVERIFY(bytes.endsWith("\r\n\" 16\"\r\n"));
 
     CalcState r;
-    QCOMPARE(staterecord::read(bytes, r), QString());
+    QCOMPARE(staterecord::read(bytes, r), staterecord::ReadResult());
     QCOMPARE(r.snaptext, s.snaptext);
     QCOMPARE(QList<double>(r.nums.begin() + 1, r.nums.begin() + 4),
              QList<double>(s.nums.begin() + 1, s.nums.begin() + 4));
@@ -46,20 +58,33 @@ void TestStateRecord::roundTrip()
              QList<int>({3, 2, 1, 10, 1, 123456}));
     QCOMPARE(r.numtext[10], s.numtext[10]);
     QVERIFY(r.changed);
-    QCOMPARE(staterecord::write(r, QStringLiteral("/tmp/steps/ 16")), bytes);
+    QCOMPARE(staterecord::write(r, 16), bytes);
+    // Records written with the folder in their name lines still read.
+    const QByteArray withFolder =
+        QByteArray(bytes).replace("\" 16\"", "\"/home/user/.cache/yaoshi/steps/ 16\"");
+    CalcState f;
+    QCOMPARE(staterecord::read(withFolder, f), staterecord::ReadResult());
+    QCOMPARE(staterecord::write(f, 16), bytes);
 }
 
 void TestStateRecord::readsOlderOddOnlyLayout()
 {
-    // numtop 3 and optop 2 with positions 1 and 3 of the numbers and 1 of the operators.
-    const QByteArray bytes = "\" 1+2*3^\",3,0,2,0,0,\"\",#FALSE#,2\r\n1\r\n3\r\n5\r\n" + kNames;
+    // numtop 3 and optop 2 with positions 1 and 3 of the numbers and 1 of the operators: the
+    // text, flag and step count are read, the calculation is not.
+    const QByteArray bytes = "\" 1+2*3^\",3,1,2,2,1,\" 4.\",#FALSE#,2\r\n1\r\n3\r\n5\r\n" + kNames;
     CalcState s;
-    s.nums[2] = 42;
-    s.ops[2] = 20;
-    QCOMPARE(staterecord::read(bytes, s), QString());
-    QCOMPARE(QList<double>(s.nums.begin() + 1, s.nums.begin() + 4), QList<double>({1, 42, 3}));
-    QCOMPARE(QList<int>({s.ops[1], s.ops[2]}), QList<int>({5, 20}));
+    s.numtop = 1;
+    s.optop = 1;
+    s.changed = true;
+    QCOMPARE(staterecord::read(bytes, s), (staterecord::ReadResult{{}, 0, true}));
+    QCOMPARE(s.snaptext, QStringLiteral(" 1+2*3^"));
+    QCOMPARE(QList<int>({s.numtop, s.optop, s.parens, s.numlen, s.pointset, s.stepcount}),
+             QList<int>({0, 0, 0, 0, 0, 2}));
     QVERIFY(!s.changed);
+    // Damaged stack lines are refused in that layout as well.
+    CalcState t;
+    QCOMPARE(staterecord::read(QByteArray(bytes).replace("\r\n5\r\n", "\r\n7\r\n"), t),
+             (staterecord::ReadResult{staterecord::Error::NotOperator, 4}));
 }
 
 void TestStateRecord::readsGb18030()
@@ -68,7 +93,7 @@ void TestStateRecord::readsGb18030()
     const QByteArray bytes =
         "\" \xA6\xD0+\",1,0,1,0,0,\"\",#TRUE#,2\r\n3.14159265358979\r\n5\r\n" + kNames;
     CalcState s;
-    QCOMPARE(staterecord::read(bytes, s), QString());
+    QCOMPARE(staterecord::read(bytes, s), staterecord::ReadResult());
     QCOMPARE(s.snaptext, QStringLiteral(" π+"));
     QCOMPARE(s.nums[1], 3.14159265358979);
 }
@@ -76,49 +101,71 @@ void TestStateRecord::readsGb18030()
 void TestStateRecord::rejectsDamagedRecords_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("error"); // -1: any
+    QTest::addColumn<int>("line");
+    using enum staterecord::Error;
+    const auto row = [](const char *name, const QByteArray &bytes, staterecord::Error error,
+                        int line = 0) { QTest::newRow(name) << bytes << int(error) << line; };
     const QByteArray head = "\" 1+\",1,0,1,0,0,\"\",#TRUE#,2\r\n";
     const QByteArray good = head + "1\r\n5\r\n" + kNames;
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("header only") << head;
-    QTest::newRow("truncated in the stack") << head + "1\r\n";
-    QTest::newRow("truncated in the names") << head + "1\r\n5\r\n" + kNames.left(60);
-    QTest::newRow("unterminated quote") << QByteArray("\" 1+,1,0,1,0,0");
-    QTest::newRow("short header") << QByteArray("\" 1+\",1,0,1,0,0,\"\",#TRUE#\r\n") + kNames;
-    // Cut in the middle of every field.
+    row("empty", QByteArray(), Empty);
+    row("header only", head, StackLineCount);
+    row("truncated in the stack", head + "1\r\n", StackLineCount);
+    row("truncated in the names", head + "1\r\n5\r\n" + kNames.left(60), UnclosedQuote);
+    row("unterminated quote", "\" 1+,1,0,1,0,0", UnclosedQuote);
+    row("text after a quote", QByteArray(good).replace("\" 1+\",", "\" 1+\"x,"), TextAfterQuote, 1);
+    row("short header", QByteArray("\" 1+\",1,0,1,0,0,\"\",#TRUE#\r\n") + kNames, HeadFieldCount,
+        1);
+    row("unquoted entry", QByteArray(good).replace(",\"\",", ",x,"), HeadUnquoted, 1);
+    // Cut in the middle of every field: refused, for whichever reason the cut gives.
     qsizetype start = 0;
     for (qsizetype i = 0; i < good.size(); ++i) {
         if (good[i] != ',' && good[i] != '\r')
             continue;
         const qsizetype cut = start + (i - start) / 2;
-        QTest::addRow("cut at %lld", qlonglong(cut)) << good.left(cut);
+        QTest::addRow("cut at %lld", qlonglong(cut)) << good.left(cut) << -1 << 0;
         start = i + (good[i] == '\r' ? 2 : 1);
         i = start - 1;
     }
-    QTest::newRow("letters in a counter") << QByteArray(good).replace(",1,0,1,", ",x,0,1,");
-    QTest::newRow("fraction for a counter") << QByteArray(good).replace(",1,0,1,", ",1,0,1.5,");
-    QTest::newRow("huge numtop") << QByteArray(good).replace(",1,0,1,", ",30000,0,1,");
-    QTest::newRow("huge optop") << QByteArray(good).replace(",1,0,1,", ",1,0,9999,");
-    QTest::newRow("huge numlen") << QByteArray(good).replace(",1,0,1,0,", ",1,0,1,32767,");
-    QTest::newRow("negative optop") << QByteArray(good).replace(",1,0,1,", ",1,0,-1,");
-    QTest::newRow("negative stepcount") << QByteArray(good).replace(",#TRUE#,2", ",#TRUE#,-2");
-    QTest::newRow("point with no entry") << QByteArray(good).replace(",0,0,\"\"", ",0,1,\"\"");
-    QTest::newRow("bad flag") << QByteArray(good).replace("#TRUE#", "yes");
-    QTest::newRow("number not finite") << QByteArray(good).replace("\r\n1\r\n", "\r\n1E999\r\n");
-    QTest::newRow("number not a number") << QByteArray(good).replace("\r\n1\r\n", "\r\nabc\r\n");
-    QTest::newRow("unknown operator") << QByteArray(good).replace("\r\n5\r\n", "\r\n7\r\n");
-    QTest::newRow("unquoted name") << QByteArray(good).replace("\"c:\\windows\\temp\\ 2\"", "x");
-    QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe\x81\x30", 5);
+    row("letters in a counter", QByteArray(good).replace(",1,0,1,", ",x,0,1,"), HeadNotInteger, 1);
+    row("fraction for a counter", QByteArray(good).replace(",1,0,1,", ",1,0,1.5,"), HeadNotInteger,
+        1);
+    row("huge numtop", QByteArray(good).replace(",1,0,1,", ",30000,0,1,"), HeadOutOfRange, 1);
+    row("huge optop", QByteArray(good).replace(",1,0,1,", ",1,0,9999,"), HeadOutOfRange, 1);
+    row("huge numlen", QByteArray(good).replace(",1,0,1,0,", ",1,0,1,32767,"), HeadOutOfRange, 1);
+    row("negative optop", QByteArray(good).replace(",1,0,1,", ",1,0,-1,"), HeadOutOfRange, 1);
+    row("negative stepcount", QByteArray(good).replace(",#TRUE#,2", ",#TRUE#,-2"), HeadOutOfRange,
+        1);
+    row("point with no entry", QByteArray(good).replace(",0,0,\"\"", ",0,1,\"\""), HeadOutOfRange,
+        1);
+    row("bad flag", QByteArray(good).replace("#TRUE#", "yes"), HeadFlag, 1);
+    row("too few names", head + "1\r\n5\r\n" + kNames.left(kNames.size() / 10 * 9), NameLineCount);
+    row("two fields on a stack line", QByteArray(good).replace("\r\n1\r\n", "\r\n1,2\r\n"),
+        LineFormat, 2);
+    row("number not finite", QByteArray(good).replace("\r\n1\r\n", "\r\n1E999\r\n"), NotFinite, 2);
+    row("number not a number", QByteArray(good).replace("\r\n1\r\n", "\r\nabc\r\n"), NotFinite, 2);
+    row("unknown operator", QByteArray(good).replace("\r\n5\r\n", "\r\n7\r\n"), NotOperator, 3);
+    row("unquoted names", QByteArray(good).replace("\"c:\\windows\\temp\\ 2\"", "x"),
+        StackLineCount);
+    row("unquoted name", head + "1\r\n5\r\n" + kNames + "x\r\n", LineFormat, 14);
+    row("binary garbage", QByteArray("\x00\xff\xfe\x81\x30", 5), UnknownEncoding);
 }
 
-// A damaged record is refused whole: nothing of it reaches the state.
+// A damaged record is refused whole, for what is wrong with it: nothing of it reaches the state.
 void TestStateRecord::rejectsDamagedRecords()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(int, error);
+    QFETCH(int, line);
     CalcState s;
     s.snaptext = QStringLiteral("kept");
     s.stepcount = 9;
     s.nums[1] = 4;
-    QVERIFY(!staterecord::read(bytes, s).isEmpty());
+    const staterecord::ReadResult result = staterecord::read(bytes, s);
+    if (error < 0)
+        QVERIFY(!result.ok());
+    else
+        QCOMPARE(result, (staterecord::ReadResult{staterecord::Error(error), line, false}));
     QCOMPARE(s.snaptext, QStringLiteral("kept"));
     QCOMPARE(s.stepcount, 9);
     QCOMPARE(s.nums[1], 4.0);

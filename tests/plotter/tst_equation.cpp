@@ -12,8 +12,8 @@ class TestEquation : public QObject
 private Q_SLOTS:
     void parsegroups_data();
     void parsegroups();
-    void refusesUnmatchedParentheses_data();
-    void refusesUnmatchedParentheses();
+    void refusesWhatCannotBeCut_data();
+    void refusesWhatCannotBeCut();
     void evaluates_data();
     void evaluates();
 };
@@ -42,26 +42,45 @@ void TestEquation::parsegroups_data()
         {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10",
          "y1 + y2 + y3 + y4 + y5 + y6 + y7 + y8 + y9 + y10"});
     row("nested", "( ( x ) )", {"x", "y1", "y2"});
+    row("one character without blanks", "(x)", {"x", "y1"});
+    row("one character in a sum", "2 * (x) + 1", {"x", "2 * y1 + 1"});
 }
 
 void TestEquation::parsegroups()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, groups);
-    QCOMPARE(::parsegroups(text), std::optional<QStringList>(groups));
+    QCOMPARE(::parsegroups(text), (GroupList{GroupFault::None, groups}));
 }
 
-void TestEquation::refusesUnmatchedParentheses_data()
+void TestEquation::refusesWhatCannotBeCut_data()
 {
     QTest::addColumn<QString>("text");
-    for (const char *text : {"( )", "()", "(x)", "( ( x + 1", "x ) + 1 ) + ( 2", "( ( ( ("})
-        QTest::newRow(text) << QString::fromLatin1(text);
+    QTest::addColumn<int>("fault");
+    const auto row = [](const char *text, GroupFault fault) {
+        QTest::newRow(text) << QString::fromLatin1(text) << int(fault);
+    };
+    row("( )", GroupFault::EmptyGroup);
+    row("()", GroupFault::EmptyGroup);
+    row("x * ( ( ) + 1 )", GroupFault::EmptyGroup);
+    row("( ( x + 1", GroupFault::Unbalanced);
+    row("x ) + 1 ) + ( 2", GroupFault::Unbalanced);
+    row("( x ) )", GroupFault::None); // the surplus ")" is dropped
+    row("( ( ( (", GroupFault::Unbalanced);
+    row(")", GroupFault::Unbalanced);
+    row("x + (", GroupFault::Unbalanced);
+    // With the whole text, kMaxGroups groups.
+    const QString many = QStringLiteral("( x ) ").repeated(kMaxGroups - 1);
+    QTest::newRow("as many groups as fit") << many << int(GroupFault::None);
+    QTest::newRow("too many groups")
+        << many + QStringLiteral("( x )") << int(GroupFault::TooManyGroups);
 }
 
-void TestEquation::refusesUnmatchedParentheses()
+void TestEquation::refusesWhatCannotBeCut()
 {
     QFETCH(QString, text);
-    QCOMPARE(::parsegroups(text), std::nullopt);
+    QFETCH(int, fault);
+    QCOMPARE(int(::parsegroups(text).fault), fault);
 }
 
 void TestEquation::evaluates_data()
@@ -84,6 +103,9 @@ void TestEquation::evaluates_data()
     row("overflowing power", "10 ^ x", 400, "fail");
     row("number too large", "1e999 + x", 0, "fail");
     row("lg", "lg 100", 0, " 2");
+    row("lg of a power of ten is exact", "lg x - 3", 1000, " 0");
+    QTest::newRow("number text too small reads as 0")
+        << "x + ." + QString(400, u'0') + u'1' << 1e-300 << " 1E-300";
     row("atn", "4 * atn 1", 0, " 3.14159265358979");
     row("trailing blank", "x + 1 ", 7, " 7");
     row("two blanks", "x  + 1", 7, " 7");
@@ -122,9 +144,9 @@ void TestEquation::evaluates()
     QFETCH(QString, text);
     QFETCH(double, x);
     QFETCH(QString, value);
-    const auto groups = ::parsegroups(text);
-    QVERIFY(groups);
-    const double result = Equation(*groups).evaluate(x);
+    const GroupList list = ::parsegroups(text);
+    QCOMPARE(list.fault, GroupFault::None);
+    const double result = Equation(list.groups).evaluate(x);
     QCOMPARE(std::isnan(result) ? QStringLiteral("fail") : yaoshi::displayForm(result), value);
 }
 

@@ -10,7 +10,7 @@ static Equations equations(const QStringList &texts)
     Equations eqs;
     for (int i = 0; i < texts.size(); ++i) {
         if (!texts[i].isEmpty())
-            eqs[i] = Equation(*parsegroups(texts[i]));
+            eqs[i] = Equation(parsegroups(texts[i]).groups);
     }
     return eqs;
 }

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void labelsFollowClicksAndClear();
     void labelsAreExactAtEveryZoom();
     void mouseClickZoomsAroundThePointer();
+    void badBoxIsNamedOthersStillDraw_data();
     void badBoxIsNamedOthersStillDraw();
     void savedPictureReadsBack_data();
     void savedPictureReadsBack();
@@ -303,13 +304,32 @@ void TestPlotterWindow::mouseClickZoomsAroundThePointer()
     QCOMPARE(pixelAt(0, 0), kPictureBackground);
 }
 
+void TestPlotterWindow::badBoxIsNamedOthersStillDraw_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("unbalanced") << QStringList{"x", "( ( x + 1", "", "( ( x"}
+                                << QStringList{"提示: 方程二、参数方程二的括号不配对，无法画出。"
+                                               "符号、数据之间要加入一个空格。"};
+    QTest::newRow("empty group") << QStringList{"x", "( )", "", "( ( x"}
+                                 << QStringList{"提示: 参数方程二的括号不配对，无法画出。"
+                                                "方程二的括号里没有内容，无法画出。"
+                                                "符号、数据之间要加入一个空格。"};
+    QTest::newRow("too many groups")
+        << QStringList{"x", "", "", QStringLiteral("( x ) ").repeated(999)}
+        << QStringList{"提示: 参数方程二的括号太多，最多 998 对，无法画出。"
+                       "符号、数据之间要加入一个空格。"};
+    QTest::newRow("one character in parentheses") << QStringList{"(x)"} << QStringList();
+}
+
+// Each box that cannot be drawn is named with the reason; the others draw.
 void TestPlotterWindow::badBoxIsNamedOthersStillDraw()
 {
-    setBoxes({"x", "( )", "", "( ( x"});
+    QFETCH(QStringList, boxes);
+    QFETCH(QStringList, messages);
+    setBoxes(boxes);
     clickButton("Cdyx");
-    QCOMPARE(m_platform->messages,
-             QStringList{
-                 "提示: 方程二、参数方程二的括号不配对，无法画出。符号、数据之间要加入一个空格。"});
+    QCOMPARE(m_platform->messages, messages);
     QCOMPARE(pixelAt(20, 20), kCurve1Colour);
 }
 

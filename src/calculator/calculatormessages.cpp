@@ -1,0 +1,99 @@
+#include "calculatormessages.h"
+
+#include <QDir>
+
+namespace
+{
+
+QString faultText(Fault fault)
+{
+    switch (fault) {
+    case Fault::None:
+        return {};
+    case Fault::DivideByZero:
+        return QStringLiteral("算式错误：除数为零");
+    case Fault::Overflow:
+        return QStringLiteral("算式错误：数值溢出");
+    case Fault::LogDomain:
+        return QStringLiteral("算式错误：对数的真数必须大于零");
+    case Fault::PowerDomain:
+        return QStringLiteral("算式错误：负数不能开非整数次方");
+    case Fault::ZeroPower:
+        return QStringLiteral("算式错误：零不能做负数次幂的底数");
+    case Fault::FactorialRange:
+        return QStringLiteral("算式错误：阶乘超出范围");
+    case Fault::MissingOperand:
+        return QStringLiteral("算式错误：缺少运算数");
+    case Fault::EntryFull:
+        return QStringLiteral("一个数最多输入100个字符");
+    case Fault::OperatorsFull:
+        return QStringLiteral("算式太长：最多100个运算符");
+    case Fault::NumbersFull:
+        return QStringLiteral("算式太长：最多200个数");
+    }
+    return {};
+}
+
+QString historyText(const HistoryFailure &failure)
+{
+    const QString reason =
+        failure.systemError.isEmpty() ? QStringLiteral("无法创建文件夹") : failure.systemError;
+    return QStringLiteral("无法记录计算步骤（%1：%2），“上一步”将无法使用")
+        .arg(QDir::toNativeSeparators(failure.folder), reason);
+}
+
+} // namespace
+
+QString pressMessage(const PressResult &result)
+{
+    QStringList lines;
+    if (result.fault != Fault::None)
+        lines.append(faultText(result.fault));
+    if (result.history)
+        lines.append(historyText(*result.history));
+    return lines.join(u'\n');
+}
+
+QString recordErrorText(const staterecord::ReadResult &result)
+{
+    using enum staterecord::Error;
+    switch (result.error) {
+    case None:
+        return {};
+    case Empty:
+        return QStringLiteral("文件是空的");
+    case UnknownEncoding:
+        return QStringLiteral("文件的字符编码无法识别");
+    case UnclosedQuote:
+        return QStringLiteral("引号没有结束，记录不完整");
+    case TextAfterQuote:
+        return QStringLiteral("第 %1 行的引号后有多余的字符").arg(result.line);
+    case HeadFieldCount:
+        return QStringLiteral("第一行应有 9 项");
+    case HeadUnquoted:
+        return QStringLiteral("第一行的文字项缺少引号");
+    case HeadNotInteger:
+        return QStringLiteral("第一行的计数不是整数");
+    case HeadOutOfRange:
+        return QStringLiteral("第一行的计数超出范围");
+    case HeadFlag:
+        return QStringLiteral("第一行的修改标志应为 #TRUE# 或 #FALSE#");
+    case StackLineCount:
+        return QStringLiteral("栈的行数与第一行的计数不符");
+    case NameLineCount:
+        return QStringLiteral("文件名行的数目不对，记录不完整");
+    case LineFormat:
+        return QStringLiteral("第 %1 行格式不对").arg(result.line);
+    case NotFinite:
+        return QStringLiteral("第 %1 行不是有限的数值").arg(result.line);
+    case NotOperator:
+        return QStringLiteral("第 %1 行不是运算符代码").arg(result.line);
+    }
+    return {};
+}
+
+QString calculationDroppedText()
+{
+    return QStringLiteral(
+        "这个文件由旧版本保存，其中未完成的计算无法恢复：文字已打开，计算重新开始。");
+}
