@@ -145,6 +145,7 @@ class Monkey:
         self.env = dict(os.environ, DISPLAY=display)
         self.clipboard_owners = []
         self.app = None
+        self.xvfb = None
         self.pinged = None  # the window that answers pings
         self.log_offset = 0
         self.files = os.path.join(self.workdir, "files")
@@ -185,7 +186,7 @@ class Monkey:
             [self.program], cwd=self.files, env=env, stdin=subprocess.DEVNULL,
             stdout=open(self.app_log, "wb"), stderr=subprocess.STDOUT,
             preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_CORE, (0, 0)))
-        self.x = xwin.Display(self.display)
+        self.x = xwin.Display(self.display, self.lost)
         deadline = time.monotonic() + 60
         while not self.windows():
             self.check_alive()
@@ -198,6 +199,12 @@ class Monkey:
         self.key("Return")
         self.pinged = None
         self.settle()
+
+    def lost(self):
+        print(f"monkey: FAILED with seed {self.seed}: the X server went away", flush=True)
+        self.stop()
+        if self.xvfb:
+            self.xvfb.kill()
 
     def stop(self):
         for owner in self.clipboard_owners:
@@ -592,8 +599,9 @@ def main():
         for i, event in enumerate(events, 1):
             f.write(f"{i}\t{event!r}\n")
 
-    xvfb, display = start_xvfb(args.display)
+    xvfb, display = start_xvfb(args.display, os.path.join(args.workdir, "xvfb.log"))
     monkey = Monkey(args.program, args.workdir, display, args.seed)
+    monkey.xvfb = xvfb
     monkey.prepare_files()
     trail = collections.deque(maxlen=50)
     log = open(os.path.join(args.workdir, "log.txt"), "w", encoding="utf-8")
@@ -640,16 +648,19 @@ def main():
     return status
 
 
-def start_xvfb(number):
+def start_xvfb(number, log):
     args = ["Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"]
+    log = open(log, "wb")
     if number:
-        xvfb = subprocess.Popen(args[:1] + [":" + number] + args[1:], stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        # Another server there would take our events, and we its windows.
+        if os.path.exists(f"/tmp/.X{number}-lock"):
+            raise RuntimeError(f"display :{number} is in use")
+        xvfb = subprocess.Popen(args[:1] + [":" + number] + args[1:], stdout=log, stderr=log)
         display = ":" + number
     else:
         read, write = os.pipe()
-        xvfb = subprocess.Popen(args + ["-displayfd", str(write)], pass_fds=[write],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        xvfb = subprocess.Popen(args + ["-displayfd", str(write)], pass_fds=[write], stdout=log,
+                                stderr=log)
         os.close(write)
         with os.fdopen(read) as f:
             display = ":" + f.readline().strip()
@@ -657,7 +668,9 @@ def start_xvfb(number):
     while True:
         try:
             xwin.Display(display).close_display()
-            return xvfb, display
+            if xvfb.poll() is None:
+                return xvfb, display
+            raise RuntimeError(f"Xvfb {display} did not start")
         except RuntimeError:
             if xvfb.poll() is not None or time.monotonic() > deadline:
                 raise

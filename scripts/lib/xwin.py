@@ -42,6 +42,7 @@ class XEvent(ctypes.Union):
 
 
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+IO_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)
 
 
 class TopLevel:
@@ -56,7 +57,8 @@ class TopLevel:
 
 
 class Display:
-    def __init__(self, name):
+    def __init__(self, name, lost=None):
+        """lost() is called before the process ends when the server goes away."""
         self.x = ctypes.cdll.LoadLibrary("libX11.so.6")
         x = self.x
         x.XOpenDisplay.restype = ctypes.c_void_p
@@ -98,8 +100,15 @@ class Display:
             self.errors += 1
             return 0
 
+        def on_io_error(_display):
+            if lost:
+                lost()
+            return 0  # Xlib then ends the process
+
         self._handler = ERROR_HANDLER(on_error)
         x.XSetErrorHandler(self._handler)
+        self._io_handler = IO_ERROR_HANDLER(on_io_error)
+        x.XSetIOErrorHandler(self._io_handler)
         self.d = x.XOpenDisplay(name.encode())
         if not self.d:
             raise RuntimeError(f"cannot open display {name}")
