@@ -649,7 +649,8 @@ def main():
 
 
 def start_xvfb(number, log):
-    args = ["Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"]
+    # -noreset: else the server resets, and refuses connections, whenever its last client goes.
+    args = ["Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"]
     log = open(log, "wb")
     if number:
         # Another server there would take our events, and we its windows.
