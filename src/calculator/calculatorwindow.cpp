@@ -305,7 +305,8 @@ bool CalculatorWindow::newDocument()
             break;
         case Platform::Answer::No:
             break;
-        default:
+        case Platform::Answer::Cancel:
+        case Platform::Answer::Ok: // a closed prompt: nothing chosen
             return false;
         }
     }
