@@ -116,7 +116,7 @@ def draw_events(seed, count):
         elif kind == "close":
             event = (kind, frac())
         elif kind == "launch":
-            event = (kind, rng.choices(range(3), [5, 3, 2])[0], frac(), frac())
+            event = (kind, rng.choices(range(3), [4, 4, 2])[0], frac(), frac())
         else:  # focus
             event = (kind, frac())
         events.append(event)
@@ -591,7 +591,8 @@ def main():
     parser.add_argument("--display", default="")
     args = parser.parse_args()
 
-    count = args.events or int(args.seconds * 60) + 100
+    # More than can be sent: skipped ones cost next to nothing.
+    count = args.events or int(args.seconds * 200) + 1000
     events = draw_events(args.seed, count)
     shutil.rmtree(args.workdir, ignore_errors=True)
     os.makedirs(args.workdir)
