@@ -1,5 +1,6 @@
 #include "launcherwindow.h"
 
+#include "platform/accessibility.h"
 #include "platform/layout.h"
 
 #include <QAbstractButton>
@@ -77,4 +78,5 @@ LauncherWindow::LauncherWindow(const WindowOpeners &openers, QWidget *parent) : 
                       l.opens ? QColor(192, 0, 0) : palette.color(QPalette::ButtonText));
         label->setPalette(text);
     }
+    nameControls(this);
 }

@@ -1,5 +1,6 @@
 #include "splashwindow.h"
 
+#include "platform/accessibility.h"
 #include "platform/layout.h"
 
 #include <QCloseEvent>
@@ -35,6 +36,7 @@ SplashWindow::SplashWindow(std::function<void()> closing, QWidget *parent)
     white.setColor(QPalette::WindowText, Qt::white);
     m_label->setPalette(white);
 
+    nameControls(this);
     m_timer.setInterval(20);
     connect(&m_timer, &QTimer::timeout, this, &SplashWindow::tick);
     m_timer.start();

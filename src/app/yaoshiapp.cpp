@@ -27,8 +27,18 @@ WindowOpeners YaoshiApp::calculatorOpeners()
     return openers;
 }
 
-void YaoshiApp::start()
+void YaoshiApp::start(const StartRequest &request)
 {
+    if (!request.isPlainStart()) {
+        m_launcher.show();
+        if (request.calculator || !request.document.isEmpty())
+            m_calculator.load();
+        if (!request.document.isEmpty())
+            m_calculator.openPath(request.document);
+        if (request.plotter)
+            m_plotter.load();
+        return;
+    }
     // Shown once: closing it deletes it, and with it a backing store the size of the screen.
     m_splash = new SplashWindow([this] { m_launcher.show(); });
     m_splash->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculator/calculatorwindow.h"
+#include "commandline.h"
 #include "help/helpwindow.h"
 #include "launcherwindow.h"
 #include "platform/qtplatform.h"
@@ -20,8 +21,9 @@ public:
     YaoshiApp(const YaoshiApp &) = delete;
     YaoshiApp &operator=(const YaoshiApp &) = delete;
 
-    // Shows the splash.
-    void start();
+    // Shows the splash; or, when the command line asks for a tool or a document, the launcher
+    // with that tool over it at once.
+    void start(const StartRequest &request = {});
 
     // The splash, until it has closed and gone.
     SplashWindow *splash() { return m_splash; }

@@ -2,6 +2,7 @@
 
 #include "calculatormessages.h"
 #include "core/regularfile.h"
+#include "platform/accessibility.h"
 #include "platform/keyboard.h"
 #include "platform/layout.h"
 #include "platform/plaintextbox.h"
@@ -217,6 +218,7 @@ void CalculatorWindow::build()
     move(twips(3135), twips(1845));
 
     m_display.attach(m_text);
+    nameControls(this);
     tabOrder.front()->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #include "helpwindow.h"
 
 #include "helptext.h"
+#include "platform/accessibility.h"
 #include "platform/layout.h"
 #include "platform/plaintextbox.h"
 
@@ -28,6 +29,7 @@ void HelpWindow::load()
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    nameControls(this);
     show();
     m_text->show();
     m_text->setPlainText(helpLines().join(u'\n'));

@@ -1,5 +1,6 @@
 #include "plotpicture.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVarLengthArray>
@@ -19,6 +20,15 @@ const QColor &colourOf(Curve curve)
         return kCurve2Colour;
     }
     return kCurve2Colour;
+}
+
+// A screen reader sees the picture as an image, which its description tells in words.
+QAccessibleInterface *pictureAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1String(PlotPicture::staticMetaObject.className()) ||
+        !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
 }
 
 } // namespace
@@ -62,6 +72,7 @@ void renderPlot(QImage &image, const PlotFrame &frame)
 
 PlotPicture::PlotPicture(QWidget *parent) : QWidget(parent)
 {
+    QAccessible::installFactory(pictureAccessible); // once: Qt ignores a factory it already has
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,7 +1,9 @@
 #include "plotterwindow.h"
 
+#include "platform/accessibility.h"
 #include "platform/layout.h"
 #include "platform/platform.h"
+#include "plotdescription.h"
 #include "plotpicture.h"
 
 #include <QCloseEvent>
@@ -217,6 +219,7 @@ void PlotterWindow::build()
     connect(picture, &PlotPicture::moved, this, &PlotterWindow::pictureMouseMove);
     area->setWidget(controls);
     layout()->addWidget(area);
+    nameControls(this);
     m_boxes[0]->setFocus();
 }
 
@@ -229,6 +232,7 @@ void PlotterWindow::redraw(const PlotFrame &frame)
     m_zoom->setText(frame.zoom);
     m_picture->clear();
     m_picture->draw(frame);
+    describe(m_picture, describePlot(m_drawn, m_view, frame.zoom));
 }
 
 void PlotterWindow::run()
@@ -240,6 +244,7 @@ void PlotterWindow::run()
         // An empty box, or one whose groups cannot be cut out, draws no curve.
         const GroupList list = text.isEmpty() ? GroupList() : parsegroups(text);
         m_equations[i] = Equation(list.groups);
+        m_drawn[i] = list.fault == GroupFault::None ? text : QString();
         if (list.fault != GroupFault::None)
             failed[list.fault].append(QString::fromUtf8(kBoxCaptions[i]));
     }
@@ -260,6 +265,7 @@ void PlotterWindow::clearEquations()
         box->clear();
     m_view = PlotView();
     m_equations = Equations();
+    m_drawn = {};
     redraw(drawaxes(m_view));
 }
 

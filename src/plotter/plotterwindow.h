@@ -52,6 +52,7 @@ private:
     WindowOpeners m_openers;
     PlotView m_view;
     Equations m_equations;
+    std::array<QString, 4> m_drawn; // the boxes' texts as last drawn, for the picture's description
 
     QPointer<PlotPicture> m_picture;
     std::array<QPointer<QLineEdit>, 4> m_boxes;

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/yaoshiapp.h"
 #include "platform/fonts.h"
 #include "support/scriptedplatform.h"
@@ -5,6 +6,8 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QButtonGroup>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -12,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 #include <QTimer>
 
 #include <memory>
@@ -35,6 +39,10 @@ private Q_SLOTS:
     void calculatorHelpShowsTheText();
     void fontSubstitutesResolve_data();
     void fontSubstitutesResolve();
+    void commandLine_data();
+    void commandLine();
+    void startsAsAsked_data();
+    void startsAsAsked();
 
 private:
     void clickLabel(const char *name)
@@ -236,6 +244,146 @@ void TestApp::fontSubstitutesResolve()
     QFETCH(QStringList, substitutes);
     const QString resolved = QFontInfo(QFont(face, 12)).family();
     QVERIFY2(substitutes.contains(resolved), qPrintable(face + QStringLiteral(" -> ") + resolved));
+}
+
+void TestApp::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status"); // -1: the program starts
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<QString>("request"); // C calculator, P plotter, then the document
+    const QString usage = CommandLine().usage();
+    QTest::newRow("nothing") << QStringList() << -1 << ""
+                             << "";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << usage << "";
+    QTest::newRow("short help") << QStringList{"-h"} << 0 << usage << "";
+    QTest::newRow("help wins over a mistake")
+        << QStringList{"--bogus", "--help"} << 0 << usage << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "yaoshi 1.0\n"
+                             << "";
+    QTest::newRow("calculator") << QStringList{"--calculator"} << -1 << ""
+                                << "C";
+    QTest::newRow("plotter and a file") << QStringList{"a.txt", "--plotter"} << -1 << ""
+                                        << "Pa.txt";
+    QTest::newRow("file after --") << QStringList{"--", "--plotter"} << -1 << ""
+                                   << "--plotter";
+    QTest::newRow("unknown option") << QStringList{"--calculator", "--bogus"} << 2
+                                    << "yaoshi：未知选项“--bogus”\n\n" + usage << "";
+    QTest::newRow("unknown short option")
+        << QStringList{"-x"} << 2 << "yaoshi：未知选项“-x”\n\n" + usage << "";
+    QTest::newRow("two files") << QStringList{"a.txt", "b.txt"} << 2
+                               << "yaoshi：一次只能打开一个文件\n\n" + usage << "";
+}
+
+void TestApp::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, printed);
+    QFETCH(QString, request);
+    arguments.prepend(QStringLiteral("yaoshi"));
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    CommandLine line;
+    std::optional<int> answered = line.answerQuery(arguments, outStream);
+    std::optional<StartRequest> start;
+    if (!answered) {
+        start = line.read(arguments, errStream);
+        if (!start)
+            answered = kUsageError;
+    }
+    outStream.flush();
+    errStream.flush();
+    QCOMPARE(answered.value_or(-1), status);
+    QCOMPARE(status == 2 ? err : out, printed);
+    QCOMPARE(status == 2 ? out : err, QString());
+    if (start) {
+        const QString shown = QLatin1String(start->calculator ? "C" : "") +
+                              QLatin1String(start->plotter ? "P" : "") + start->document;
+        QCOMPARE(shown, request);
+    }
+}
+
+void TestApp::startsAsAsked_data()
+{
+    QTest::addColumn<bool>("calculator");
+    QTest::addColumn<bool>("plotter");
+    QTest::addColumn<QString>("document"); // a name in the test folder
+    QTest::addColumn<QString>("shown");    // the calculator's display, if it is open
+    QTest::addColumn<QString>("message");
+    QTest::newRow("calculator") << true << false << ""
+                                << " "
+                                << "";
+    QTest::newRow("plotter") << false << true << ""
+                             << ""
+                             << "";
+    QTest::newRow("both") << true << true << ""
+                          << " "
+                          << "";
+    QTest::newRow("document") << false << false << "doc.txt"
+                              << " 7+"
+                              << "";
+    QTest::newRow("document and plotter") << false << true << "doc.txt"
+                                          << " 7+"
+                                          << "";
+    QTest::newRow("bad document") << false << false << "bad.txt"
+                                  << " "
+                                  << "提示: 无法打开文件“%1”：";
+    QTest::newRow("missing document") << true << false << "none.txt"
+                                      << " "
+                                      << "提示: 无法打开文件“%1”：";
+    QTest::newRow("folder") << false << false << "."
+                            << " "
+                            << "提示: 无法打开文件“%1”：";
+}
+
+// A tool asked for on the command line comes up over the launcher at once, without the splash;
+// a document opens as Open opens it.
+void TestApp::startsAsAsked()
+{
+    QFETCH(bool, calculator);
+    QFETCH(bool, plotter);
+    QFETCH(QString, document);
+    QFETCH(QString, shown);
+    QFETCH(QString, message);
+    // The document is what the calculator saves, however its records are written.
+    m_app.reset();
+    {
+        YaoshiApp writer(m_platform, m_dir.filePath(QStringLiteral("steps/")));
+        writer.calculator().load();
+        for (const auto &[group, index] : {std::pair("N", 7), std::pair("ji", 5)}) {
+            QTest::mouseClick(
+                writer.calculator().findChild<QButtonGroup *>(QLatin1String(group))->button(index),
+                Qt::LeftButton);
+        }
+        m_platform.saveNames.enqueue(m_dir.filePath(QStringLiteral("doc.txt")));
+        writer.calculator().findChild<QAction *>(QStringLiteral("nmusaveas"))->trigger();
+    }
+    QFile bad(m_dir.filePath(QStringLiteral("bad.txt")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not a document\r\n");
+    bad.close();
+    m_platform.messages.clear();
+
+    const QString path = document.isEmpty() ? QString() : m_dir.filePath(document);
+    m_app = std::make_unique<YaoshiApp>(m_platform, m_dir.filePath(QStringLiteral("steps/")));
+    m_app->start({calculator, plotter, path});
+    QVERIFY(!m_app->splash());
+    QVERIFY(m_app->launcher().isVisible());
+    QCOMPARE(m_app->plotter().isVisible(), plotter);
+    QCOMPARE(m_app->calculator().isVisible(), !shown.isEmpty());
+    if (!shown.isEmpty()) {
+        QCOMPARE(m_app->calculator().findChild<QPlainTextEdit *>()->toPlainText(), shown);
+        QCOMPARE(m_app->calculator().engine().state().docname, message.isEmpty() ? path : "");
+    }
+    if (message.isEmpty()) {
+        QCOMPARE(m_platform.messages, QStringList());
+    } else {
+        QCOMPARE(m_platform.messages.size(), 1);
+        QVERIFY2(m_platform.messages[0].startsWith(message.arg(path)),
+                 qPrintable(m_platform.messages[0]));
+    }
+    m_platform.messages.clear();
 }
 
 QTEST_MAIN(TestApp)

@@ -3,6 +3,7 @@
 #include "plotter/plotterwindow.h"
 #include "support/scriptedplatform.h"
 
+#include <QAccessible>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,6 +95,8 @@ private Q_SLOTS:
     void everyControlStaysReachable_data();
     void everyControlStaysReachable();
     void drawsIntoTheSameImage();
+    void pictureIsDescribed_data();
+    void pictureIsDescribed();
 
 private:
     template <typename T> T *child(const char *name) const
@@ -550,6 +553,66 @@ void TestPlotterWindow::drawsIntoTheSameImage()
     clickButton("Cdyx");
     QCOMPARE(serial(), first);
     QCOMPARE(pixelAt(10, 10), kCurve1Colour);
+}
+
+void TestPlotterWindow::pictureIsDescribed_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("then"); // R run, Z zoom in at (50, 100), O zoom out, C clear
+    QTest::addColumn<QString>("description");
+    QTest::newRow("nothing drawn yet: the tooltip") << QStringList() << ""
+                                                    << "左键放大,右键缩小";
+    QTest::newRow("two curves") << QStringList{"x", "30 * sin x"} << "R"
+                                << "方程一 y = x；方程二 y = 30 * sin x。中心 (0, 0)，放大系数 1";
+    QTest::newRow("parametric pair") << QStringList{"", "", "30 * sin x", "20 * cos x"} << "R"
+                                     << "参数方程 x = 30 * sin x，y = 20 * cos x。中心 (0, 0)，"
+                                        "放大系数 1";
+    QTest::newRow("half a pair draws nothing") << QStringList{"", "", "x"} << "R"
+                                               << "没有曲线。中心 (0, 0)，放大系数 1";
+    QTest::newRow("a box that cannot be drawn is left out")
+        << QStringList{"( ( x", "x"} << "R"
+        << "方程二 y = x。中心 (0, 0)，放大系数 1";
+    QTest::newRow("zoom in") << QStringList{"x"} << "RZ"
+                             << "方程一 y = x。中心 (50, 100)，放大系数 5";
+    QTest::newRow("zoom out") << QStringList{"x"} << "RO"
+                              << "方程一 y = x。中心 (0, 0)，放大系数 .2";
+    QTest::newRow("what was drawn, not what is typed")
+        << QStringList{"x"} << "RTZ"
+        << "方程一 y = x。中心 (50, 100)，放大系数 5";
+    QTest::newRow("clear") << QStringList{"x"} << "RC"
+                           << "没有曲线。中心 (0, 0)，放大系数 1";
+}
+
+void TestPlotterWindow::pictureIsDescribed()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, then);
+    QFETCH(QString, description);
+    setBoxes(boxes);
+    for (const QChar step : then) {
+        switch (step.toLatin1()) {
+        case 'R':
+            clickButton("Cdyx");
+            break;
+        case 'Z':
+            m_window->pictureMouseDown(Qt::LeftButton, QPointF(50, 100));
+            break;
+        case 'O':
+            m_window->pictureMouseDown(Qt::RightButton, QPointF(0, 0));
+            break;
+        case 'T':
+            setBoxes({"2 * x"});
+            break;
+        case 'C':
+            clickButton("Cdqc");
+            break;
+        }
+    }
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(picture());
+    QCOMPARE(iface->role(), QAccessible::Graphic);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("函数图像"));
+    QCOMPARE(iface->text(QAccessible::Description), description);
+    m_platform->messages.clear();
 }
 
 QTEST_MAIN(TestPlotterWindow)
