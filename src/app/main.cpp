@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("yaoshi"));
     QApplication::setDesktopFileName(QStringLiteral("org.yaoshi.Yaoshi"));
     registerFontSubstitutes();
-    installAccessibleRoles();
+    installAccessibility();
     QtPlatform platform;
     YaoshiApp yaoshi(platform, Calculator::defaultStepFolder());
     yaoshi.start(*request);

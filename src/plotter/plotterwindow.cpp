@@ -232,7 +232,8 @@ void PlotterWindow::redraw(const PlotFrame &frame)
     m_zoom->setText(frame.zoom);
     m_picture->clear();
     m_picture->draw(frame);
-    describe(m_picture, describePlot(m_drawn, m_view, frame.zoom));
+    // Qt tells a screen reader of the change.
+    m_picture->setAccessibleDescription(describePlot(m_drawn, m_view, frame.zoom));
 }
 
 void PlotterWindow::run()

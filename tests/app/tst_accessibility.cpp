@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QButtonGroup>
+#include <QLabel>
+#include <QMessageBox>
 #include <QMetaEnum>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,11 +22,12 @@ class TestAccessibility : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { installAccessibleRoles(); }
+    void initTestCase() { installAccessibility(); }
     void init();
     void cleanup();
     void windowsAsAScreenReaderSeesThem_data();
     void windowsAsAScreenReaderSeesThem();
+    void messagePromptIsText();
 
 private:
     QTemporaryDir m_dir;
@@ -250,6 +253,23 @@ void TestAccessibility::windowsAsAScreenReaderSeesThem()
             wrong.append(QStringLiteral("expected: ") + e);
     }
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+}
+
+// Qt's labels have no text a screen reader could be told has appeared; a message box's prompt has.
+void TestAccessibility::messagePromptIsText()
+{
+    const QString prompt = QStringLiteral("算式错误：除数为零");
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"), prompt);
+    QAccessibleInterface *iface = nullptr;
+    for (QLabel *label : box.findChildren<QLabel *>()) {
+        if (label->text() == prompt)
+            iface = QAccessible::queryAccessibleInterface(label);
+    }
+    QVERIFY(iface && iface->textInterface());
+    QCOMPARE(iface->role(), QAccessible::StaticText);
+    QCOMPARE(iface->text(QAccessible::Name), prompt);
+    QAccessibleTextInterface *text = iface->textInterface();
+    QCOMPARE(text->text(0, text->characterCount()), prompt);
 }
 
 QTEST_MAIN(TestAccessibility)
