@@ -2,6 +2,7 @@
 
 #include "calculatormessages.h"
 #include "core/regularfile.h"
+#include "keyhints.h"
 #include "platform/accessibility.h"
 #include "platform/keyboard.h"
 #include "platform/layout.h"
@@ -150,6 +151,7 @@ void CalculatorWindow::build()
         groups.insert(QLatin1String(name), group);
     }
 
+    auto *hints = new KeyHints(controls, [this] { return calculationMode(); });
     QList<QWidget *> tabOrder(std::size(kControls));
     for (const Control &c : kControls) {
         QWidget *widget = nullptr;
@@ -172,9 +174,11 @@ void CalculatorWindow::build()
             button->setAutoDefault(false);
             if (QButtonGroup *group = groups.value(QLatin1String(c.name)))
                 group->addButton(button, c.command.index);
-            if (c.command.action != KeyAction::None)
+            if (c.command.action != KeyAction::None) {
                 connect(button, &QPushButton::clicked, this,
                         [this, command = c.command] { press(command); });
+                hints->add(button, c.command);
+            }
             widget = button;
         }
         widget->setObjectName(QLatin1String(c.name));

@@ -86,3 +86,17 @@ KeyCommand keyCommand(const KeyStroke &stroke)
         c = u'.';
     return characterCommand(c);
 }
+
+QString keyName(KeyCommand command)
+{
+    if (command.action == KeyAction::None)
+        return {};
+    if (keyCommand({Qt::Key_Up, Qt::NoModifier, QString(), -1}) == command)
+        return QStringLiteral("↑");
+    for (char16_t c = u'!'; c <= u'~'; ++c) {
+        const QChar typed(c);
+        if (keyCommand({typed.toUpper().unicode(), Qt::NoModifier, typed, -1}) == command)
+            return typed;
+    }
+    return {};
+}

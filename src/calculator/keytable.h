@@ -39,3 +39,7 @@ struct KeyStroke {
 // the character it would type without them, letters as small letters. The up arrow steps back
 // unless Shift alone is held; so does nothing else for keypad keys.
 KeyCommand keyCommand(const KeyStroke &stroke);
+
+// The key that presses `command` in calculation mode, as the user types it ("s" for sin, "L" for
+// Ln, "(" and "↑"); empty when no key does. Read off keyCommand itself, so the two never differ.
+QString keyName(KeyCommand command);

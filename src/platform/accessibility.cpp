@@ -67,8 +67,6 @@ constexpr AccessibleText kTexts[] = {
     {"Form1", "Lby", -1, nullptr, u"指针处的纵坐标"},
 
     {"Dialog", "Text1", -1, u"帮助说明", nullptr},
-
-    {"frm10", "", -1, u"打印", nullptr},
 };
 
 QWidget *findControl(QWidget *window, const AccessibleText &t)

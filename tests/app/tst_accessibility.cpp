@@ -1,5 +1,4 @@
 #include "app/yaoshiapp.h"
-#include "help/printwindow.h"
 #include "platform/accessibility.h"
 #include "support/scriptedplatform.h"
 
@@ -118,8 +117,6 @@ constexpr Expected kExpected[] = {
 
     {"Dialog", "", QAccessible::Dialog, u"帮助使用", nullptr},
     {"Dialog", "Text1", QAccessible::EditableText, u"帮助说明", u""},
-
-    {"frm10", "", QAccessible::Dialog, u"打印", nullptr},
 };
 
 // Pressed, typed into or focused: what a screen reader lets the user act on.
@@ -192,14 +189,13 @@ void TestAccessibility::cleanup()
 void TestAccessibility::windowsAsAScreenReaderSeesThem_data()
 {
     QTest::addColumn<QString>("window");
-    for (const char *window : {"frmSplash", "Form2", "Frm1", "Form1", "Dialog", "frm10"})
+    for (const char *window : {"frmSplash", "Form2", "Frm1", "Form1", "Dialog"})
         QTest::newRow(window) << QString::fromLatin1(window);
 }
 
 void TestAccessibility::windowsAsAScreenReaderSeesThem()
 {
     QFETCH(QString, window);
-    std::unique_ptr<PrintWindow> print;
     QWidget *shown = nullptr;
     if (window == u"frmSplash") {
         shown = m_app->splash();
@@ -213,12 +209,9 @@ void TestAccessibility::windowsAsAScreenReaderSeesThem()
         } else if (window == u"Form1") {
             m_app->plotter().load();
             shown = &m_app->plotter();
-        } else if (window == u"Dialog") {
+        } else {
             m_app->help().load();
             shown = &m_app->help();
-        } else {
-            print = std::make_unique<PrintWindow>(m_platform, &m_app->calculator());
-            shown = print.get();
         }
     }
     QCOMPARE(shown->objectName(), window);

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void keys_data();
     void keys();
     void editingModeKeepsKeysInTheDisplay();
+    void keysYouCanSee_data();
+    void keysYouCanSee();
     void pasteTakesOnlyText_data();
     void pasteTakesOnlyText();
     void faultIsReported();
@@ -102,6 +104,87 @@ void TestCalculatorWindow::editingModeKeepsKeysInTheDisplay()
     QVERIFY(m_window->calculationMode());
     type(QStringLiteral("2 ="));
     QCOMPARE(text(), QStringLiteral(" 1+9x2= 3\n "));
+}
+
+void TestCalculatorWindow::keysYouCanSee_data()
+{
+    // Ctrl+ and Ctrl- press and release Ctrl alone, Shift+ presses Shift with it, Hold waits
+    // longer than half a second, Wait less; anything else goes to type().
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("hints");
+    QTest::addColumn<QString>("shown");
+    const auto row = [](const char *name, const char *steps, bool hints, const char *shown) {
+        QTest::newRow(name) << QString::fromLatin1(steps) << hints << QString::fromUtf8(shown);
+    };
+    row("held", "Ctrl+ Hold", true, " ");
+    row("let go", "Ctrl+ Hold Ctrl-", false, " ");
+    row("let go too soon", "Ctrl+ Wait Ctrl- Hold", false, " ");
+    row("ctrl with a digit counts and shows nothing", "Ctrl+ C-5 Hold", false, " 5");
+    row("a digit while they show counts and hides them", "Ctrl+ Hold C-5", false, " 5");
+    row("another modifier", "Ctrl+ Hold Shift+", false, " ");
+    row("a click", "Ctrl+ Hold Click", false, " ");
+    row("editing mode shows none", "Click Ctrl+ Hold", false, " ");
+    row("again after tab", "Click Tab Ctrl+ Hold", true, " ");
+}
+
+// Holding Ctrl alone shows each keypad button's key, as the key table reads it.
+void TestCalculatorWindow::keysYouCanSee()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, hints);
+    QFETCH(QString, shown);
+    struct Button {
+        const char *name;
+        int index;
+        const char16_t *caption, *key;
+    };
+    static const Button kButtons[] = {
+        {"N", 0, u"0", u"0"},
+        {"N", 7, u"7", u"7"},
+        {"dian", -1, u".点", u"."},
+        {"ji", 5, u"+", u"+"},
+        {"ji", 10, u"*", u"*"},
+        {"den", -1, u"=", u"="},
+        {"hs", 40, u"sin", u"s"},
+        {"hs", 42, u"lg", u"l"},
+        {"hs", 43, u"Ln", u"L"},
+        {"hs", 44, u"atn", u"a"},
+        {"lk", -1, u"(", u"("},
+        {"rk", -1, u")", u")"},
+        {"mi", -1, u"^幂", u"^"},
+        {"jc", -1, u"n!", u"!"},
+        {"Cd1", -1, u"π", u"p"},
+        {"Cd2", -1, u"e", u"e"},
+        {"Cd3", -1, u"上一步", u"↑"},
+        {"Cd4", -1, u"到计算状态", u"到计算状态"}, // no key presses it
+    };
+    for (const QString &step : steps.split(u' ')) {
+        if (step == u"Ctrl+")
+            QTest::keyPress(QApplication::focusWidget(), Qt::Key_Control, Qt::ControlModifier);
+        else if (step == u"Shift+")
+            QTest::keyPress(QApplication::focusWidget(), Qt::Key_Shift,
+                            Qt::ControlModifier | Qt::ShiftModifier);
+        else if (step == u"Ctrl-")
+            QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Control);
+        else if (step == u"Hold" || step == u"Wait")
+            QTest::qWait(step == u"Hold" ? 600 : 100);
+        else
+            type(step);
+    }
+    QStringList expected, captions;
+    for (const Button &b : kButtons) {
+        QAbstractButton *button =
+            b.index < 0
+                ? m_window->findChild<QPushButton *>(QLatin1String(b.name))
+                : m_window->findChild<QButtonGroup *>(QLatin1String(b.name))->button(b.index);
+        captions.append(button->text());
+        expected.append(QString::fromUtf16(hints ? b.key : b.caption));
+        // A screen reader hears the same name either way.
+        QVERIFY(!button->accessibleName().isEmpty());
+    }
+    QCOMPARE(captions, expected);
+    QCOMPARE(text(), shown);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Control);
 }
 
 void TestCalculatorWindow::pasteTakesOnlyText_data()
