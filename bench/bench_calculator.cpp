@@ -27,7 +27,8 @@ struct Bench {
     QTemporaryDir dir;
     QString text;
     StringDisplay display;
-    Calculator calc{display, dir.path() + QStringLiteral("/steps/")};
+    FolderStepStore steps{dir.path() + QStringLiteral("/steps")};
+    Calculator calc{display, steps};
 };
 
 // A digit press appends to the display; its cost must not grow with the display.
@@ -83,7 +84,7 @@ CalcState sampleState(qsizetype bytes)
     s.ops[2] = 10;
     s.ops[3] = 0;
     s.numlen = 3;
-    s.numtext[3] = QStringLiteral(" 1 2 3");
+    s.entry = QStringLiteral(" 1 2 3");
     s.stepcount = 17;
     return s;
 }

@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
     registerFontSubstitutes();
     installAccessibility();
     QtPlatform platform;
-    YaoshiApp yaoshi(platform, Calculator::defaultStepFolder());
+    YaoshiApp yaoshi(platform, YaoshiApp::defaultStepFolder());
     yaoshi.start(*request);
     return app.exec();
 }

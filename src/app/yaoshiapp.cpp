@@ -2,6 +2,8 @@
 
 #include "appicon.h"
 
+#include <QDir>
+
 YaoshiApp::YaoshiApp(Platform &platform, const QString &stepFolder)
     : m_calculator(platform, stepFolder, calculatorOpeners()), m_plotter(platform, openers()),
       m_launcher(openers())
@@ -43,4 +45,18 @@ void YaoshiApp::start(const StartRequest &request)
     m_splash = new SplashWindow([this] { m_launcher.show(); });
     m_splash->setAttribute(Qt::WA_DeleteOnClose);
     m_splash->show();
+}
+
+QString YaoshiApp::defaultStepFolder()
+{
+    // The user's cache as the XDG base directories define it, where relative values do not
+    // count. Without either the cache would be "/.cache": no history is better than a folder
+    // at the root.
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (QDir::isAbsolutePath(cache))
+        return QDir::cleanPath(cache) + QLatin1String("/yaoshi/steps");
+    const QString home = qEnvironmentVariable("HOME");
+    if (QDir::isAbsolutePath(home))
+        return QDir::cleanPath(home) + QLatin1String("/.cache/yaoshi/steps");
+    return {};
 }

@@ -17,6 +17,8 @@ class YaoshiApp
 {
 public:
     YaoshiApp(Platform &platform, const QString &stepFolder);
+    // Where the calculator keeps its steps: the user's cache, or empty when there is none.
+    static QString defaultStepFolder();
     ~YaoshiApp() { delete m_splash; }
     YaoshiApp(const YaoshiApp &) = delete;
     YaoshiApp &operator=(const YaoshiApp &) = delete;

@@ -3,12 +3,7 @@
 #include "core/numtext.h"
 #include "staterecord.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
-
 #include <cmath>
-#include <limits>
 
 namespace
 {
@@ -66,7 +61,7 @@ Fault pushPending(CalcState &s)
 {
     if (s.numtop >= kMaxNums)
         return Fault::NumbersFull;
-    const double value = yaoshi::readEntry(s.numtext[s.numlen]);
+    const double value = yaoshi::readEntry(s.pendingText());
     if (!std::isfinite(value))
         return Fault::Overflow;
     s.nums[++s.numtop] = value;
@@ -84,7 +79,7 @@ Fault pushPendingAndOp(CalcState &s, Op op)
 void placeEntry(CalcState &s, const QString &text)
 {
     s.numlen = kPlacedEntry;
-    s.numtext[kPlacedEntry] = text;
+    s.entry = text;
 }
 
 PressResult faulted(Fault fault)
@@ -127,20 +122,9 @@ QString pressText(KeyCommand command)
     return {};
 }
 
-Calculator::Calculator(CalcDisplay &display, QString stepFolder)
-    : m_display(display), m_stepFolder(std::move(stepFolder))
+Calculator::Calculator(CalcDisplay &display, StepStore &steps)
+    : m_display(display), m_history(steps)
 {
-}
-
-QString Calculator::defaultStepFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QLatin1String("/yaoshi/steps/");
-}
-
-QString Calculator::slotFile(int slot) const
-{
-    return m_stepFolder + u' ' + QString::number(slot);
 }
 
 void Calculator::appendDisplay(const QString &piece)
@@ -177,8 +161,7 @@ PressResult Calculator::press(KeyCommand command)
     case KeyAction::Equals:
         return pressEquals();
     case KeyAction::StepBack:
-        stepBack();
-        return {};
+        return stepBack();
     case KeyAction::None:
         break;
     }
@@ -192,7 +175,7 @@ PressResult Calculator::pressDigit(int digit)
     if (m_s.numlen >= kMaxEntry)
         return faulted(Fault::EntryFull);
     const QString d = pressText({KeyAction::Digit, digit});
-    m_s.numtext[m_s.numlen + 1] = m_s.numtext[m_s.numlen] + u' ' + d;
+    m_s.entry = m_s.pendingText() + u' ' + d;
     ++m_s.numlen;
     appendDisplay(d);
     return {};
@@ -204,7 +187,7 @@ PressResult Calculator::pressPoint()
         return {};
     if (m_s.numlen >= kMaxEntry)
         return faulted(Fault::EntryFull);
-    m_s.numtext[m_s.numlen + 1] = m_s.numtext[m_s.numlen] + u'.';
+    m_s.entry = m_s.pendingText() + u'.';
     ++m_s.numlen;
     m_s.pointset = 1;
     appendDisplay(pressText({KeyAction::Point}));
@@ -357,81 +340,33 @@ PressResult Calculator::pressEquals()
     return result;
 }
 
-std::optional<HistoryFailure> Calculator::recordStep()
+std::optional<HistoryIssue> Calculator::recordStep()
 {
-    if (m_s.stepcount == std::numeric_limits<qint32>::max())
-        return {};
-    ++m_s.stepcount;
-    const int slot = slotOf(m_s.stepcount);
-    if (m_s.stepcount <= kSteps)
-        m_s.stepfiles[slot] = slotFile(slot);
     m_s.snaptext = m_display.text();
-    return writeSlot(slot, staterecord::write(m_s, slot));
-}
-
-std::optional<HistoryFailure> Calculator::writeSlot(int slot, const QByteArray &record)
-{
-    m_slotStep[slot] = 0;
-    QString reason;
-    if (!m_folderReady) {
-        QDir dir(m_stepFolder);
-        if (dir.exists()) {
-            m_folderReady = true;
-        } else if (dir.mkpath(QStringLiteral("."))) {
-            // The steps hold whatever the user calculated: keep them private.
-            QFile::setPermissions(m_stepFolder,
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            m_folderReady = true;
-        }
-    }
-    if (m_folderReady) {
-        // Overwritten in place and then cut to length: truncating first costs a hundred times
-        // more on ext4, and this runs on every operator key.
-        QFile file(slotFile(slot));
-        if (file.open(QIODevice::ReadWrite) && file.write(record) == record.size() &&
-            file.flush() && file.resize(record.size())) {
-            m_slotStep[slot] = m_s.stepcount;
-            return {};
-        }
-        reason = file.errorString();
-        file.close();
-        file.remove();
-        m_folderReady = false; // the folder may have gone: try to create it again next time
-    }
-    if (m_historyFailReported)
-        return {};
+    const HistoryIssue issue = m_history.record(m_s);
+    if (!issue || m_historyFailReported)
+        return std::nullopt;
     m_historyFailReported = true;
-    return HistoryFailure{m_stepFolder, reason};
+    return issue;
 }
 
-bool Calculator::stepBack()
+PressResult Calculator::stepBack()
 {
-    if (m_s.stepcount < 2)
-        return false;
-    const int slot = slotOf(m_s.stepcount);
-    if (m_slotStep[slot] != m_s.stepcount)
-        return false;
-    QFile file(slotFile(slot));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray record = file.readAll();
-    file.close();
-    CalcState s = m_s;
-    const staterecord::ReadResult read = staterecord::read(record, s);
-    if (!read.ok() || read.calculationDropped || s.stepcount != m_s.stepcount)
-        return false;
-    s.stepfiles[slot] = slotFile(slot);
-    --s.stepcount;
-    m_s = std::move(s);
-    m_display.setText(m_s.snaptext);
-    m_s.changed = true;
-    return true;
+    const StepHistory::Back back = m_history.back(m_s);
+    if (back.issue)
+        return {Fault::None, back.issue};
+    if (back.restored) {
+        m_display.setText(m_s.snaptext);
+        m_s.changed = true;
+    }
+    return {};
 }
 
 void Calculator::resetDocument()
 {
     m_s.docname.clear();
     m_s.numlen = m_s.numtop = m_s.parens = m_s.pointset = m_s.optop = 0;
+    m_history.restart();
     m_display.setText(QString());
     // Nothing of the user's is on the display yet: closing or opening need not ask to save.
     m_s.changed = false;
@@ -449,9 +384,8 @@ staterecord::ReadResult Calculator::openDocument(QByteArrayView record)
     const staterecord::ReadResult result = staterecord::read(record, s);
     if (!result.ok())
         return result;
-    const int slot = slotOf(s.stepcount);
-    s.stepfiles[slot] = slotFile(slot);
     m_s = std::move(s);
+    m_history.restart();
     m_display.setText(m_s.snaptext);
     m_s.changed = false;
     return result;

@@ -4,11 +4,11 @@
 #include "display.h"
 #include "keytable.h"
 #include "staterecord.h"
+#include "stephistory.h"
 
 #include <QByteArrayView>
 #include <QString>
 
-#include <array>
 #include <optional>
 
 // Why a press was undone.
@@ -26,18 +26,12 @@ enum class Fault {
     NumbersFull,    // the 201st number
 };
 
-// Why the history could not record a step.
-struct HistoryFailure {
-    QString folder;
-    QString systemError; // empty when the folder itself could not be made
-    bool operator==(const HistoryFailure &) const = default;
-};
-
 // What a press did that the user should hear of: the fault that undid it, and apart from that
-// whether the step it recorded could not be written.
+// what went wrong with the step history: the step it recorded could not be kept (said once a
+// run), or going back found its slot damaged.
 struct PressResult {
     Fault fault = Fault::None;
-    std::optional<HistoryFailure> history = std::nullopt;
+    std::optional<HistoryIssue> history = std::nullopt;
     bool operator==(const PressResult &) const = default;
 };
 
@@ -53,16 +47,11 @@ QString pressText(KeyCommand command);
 class Calculator
 {
 public:
-    // `stepFolder` ends with a separator; slot k's file is the folder followed by " k".
-    Calculator(CalcDisplay &display, QString stepFolder);
-
-    static QString defaultStepFolder();
-    QString slotFile(int slot) const;
+    // The steps are kept in `steps`.
+    Calculator(CalcDisplay &display, StepStore &steps);
 
     // Every key of the keypad and the keyboard comes in here.
     PressResult press(KeyCommand command);
-    // Restores the latest recorded step; false when there is none to go back to.
-    bool stepBack();
 
     // The user edited the display.
     void markChanged() { m_s.changed = true; }
@@ -88,16 +77,12 @@ private:
     PressResult pressFactorial();
     PressResult pressEquals();
     PressResult finishOperator(CalcState &s, Op op);
+    PressResult stepBack();
     void appendDisplay(const QString &piece);
-    std::optional<HistoryFailure> recordStep();
-    std::optional<HistoryFailure> writeSlot(int slot, const QByteArray &record);
+    std::optional<HistoryIssue> recordStep();
 
     CalcDisplay &m_display;
-    QString m_stepFolder;
     CalcState m_s;
-    // The step each slot was last written with in this run, so going back never reads a slot
-    // that a newer step, a failed write or another run left behind.
-    std::array<qint32, kSteps + 1> m_slotStep{};
-    bool m_folderReady = false;
+    StepHistory m_history;
     bool m_historyFailReported = false;
 };

@@ -34,12 +34,63 @@ QString faultText(Fault fault)
     return {};
 }
 
-QString historyText(const HistoryFailure &failure)
+// Where and why, in the user's words.
+QString historyDetail(const HistoryIssue &issue)
 {
-    const QString reason =
-        failure.systemError.isEmpty() ? QStringLiteral("无法创建文件夹") : failure.systemError;
-    return QStringLiteral("无法记录计算步骤（%1：%2），“上一步”将无法使用")
-        .arg(QDir::toNativeSeparators(failure.folder), reason);
+    const QString where = QDir::toNativeSeparators(issue.path);
+    const auto at = [&](const QString &what) { return where + u'：' + what; };
+    const QString notRegular = QStringLiteral("不是本程序写下的普通文件");
+    const QString tooLarge = QStringLiteral("超过 %1 MB").arg(staterecord::kMaxBytes >> 20);
+    switch (issue.problem) {
+    case HistoryProblem::None:
+        break;
+    case HistoryProblem::NoFolder:
+        return QStringLiteral("没有设置 HOME 或 XDG_CACHE_HOME，找不到缓存文件夹");
+    case HistoryProblem::FolderFailed:
+    case HistoryProblem::WriteFailed:
+    case HistoryProblem::BackUnreadable:
+        return issue.reason.isEmpty() ? where : at(issue.reason);
+    case HistoryProblem::FolderNotOwned:
+        return at(QStringLiteral("不是当前用户自己的文件夹"));
+    case HistoryProblem::FolderOpen:
+        return at(QStringLiteral("其他用户也可以进入这个文件夹"));
+    case HistoryProblem::TooManyCopies:
+        return at(QStringLiteral("同时运行的本程序太多"));
+    case HistoryProblem::RecordTooLarge:
+        return QStringLiteral("记录") + tooLarge;
+    case HistoryProblem::SlotNotRegular:
+    case HistoryProblem::BackNotRegular:
+        return at(notRegular);
+    case HistoryProblem::BackTooLarge:
+        return at(QStringLiteral("文件") + tooLarge);
+    case HistoryProblem::BackChanged:
+        return QStringLiteral("记录已被改动");
+    }
+    return {};
+}
+
+QString historyText(const HistoryIssue &issue)
+{
+    switch (issue.problem) {
+    case HistoryProblem::None:
+        break;
+    case HistoryProblem::NoFolder:
+    case HistoryProblem::FolderFailed:
+    case HistoryProblem::FolderNotOwned:
+    case HistoryProblem::FolderOpen:
+    case HistoryProblem::TooManyCopies:
+    case HistoryProblem::WriteFailed:
+    case HistoryProblem::RecordTooLarge:
+    case HistoryProblem::SlotNotRegular:
+        return QStringLiteral("无法记录计算步骤（%1），“上一步”将无法使用")
+            .arg(historyDetail(issue));
+    case HistoryProblem::BackNotRegular:
+    case HistoryProblem::BackUnreadable:
+    case HistoryProblem::BackTooLarge:
+    case HistoryProblem::BackChanged:
+        return QStringLiteral("无法返回上一步（%1），计算保持不变").arg(historyDetail(issue));
+    }
+    return {};
 }
 
 } // namespace

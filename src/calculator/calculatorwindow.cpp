@@ -73,7 +73,7 @@ QFont faceFont(Face face, const QFont &windowFont)
 CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder,
                                    WindowOpeners openers, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)),
-      m_display([this] { m_calc.markChanged(); }), m_calc(m_display, stepFolder)
+      m_display([this] { m_calc.markChanged(); }), m_steps(stepFolder), m_calc(m_display, m_steps)
 {
     setObjectName(QStringLiteral("Frm1"));
     setWindowTitle(QStringLiteral("曜石.1.0"));

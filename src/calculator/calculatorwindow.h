@@ -62,6 +62,7 @@ private:
     Platform &m_platform;
     WindowOpeners m_openers;
     TextBoxDisplay m_display;
+    FolderStepStore m_steps;
     Calculator m_calc;
     bool m_keyPreview = false;
     QPointer<QPlainTextEdit> m_text;

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <charconv>
 #include <cmath>
@@ -30,6 +31,14 @@ void appendQuoted(QString &out, const QString &text)
     out += u'"';
 }
 
+// Numbers go through a buffer on the stack: a record is written on every operator key.
+void appendInteger(QString &out, qint32 value)
+{
+    char buf[16];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value);
+    out += QLatin1StringView(buf, result.ptr);
+}
+
 void appendReal(QString &out, double value)
 {
     char buf[40];
@@ -38,18 +47,30 @@ void appendReal(QString &out, double value)
         out += QLatin1Char(*p == 'e' ? 'E' : *p);
 }
 
+// A field as a view of the record's text: reading a record must not cost an allocation per line,
+// as going back reads one on a key press.
 struct Field {
-    QString text;
+    QStringView text; // of a quoted field: between its quotes, inner quotes still doubled
     bool quoted = false;
 };
-using Line = QList<Field>;
+// Most lines hold one field, kept inline.
+using Line = QVarLengthArray<Field, 1>;
+
+QString unquoted(QStringView text)
+{
+    QString out = text.toString();
+    out.replace(QLatin1String("\"\""), QLatin1String("\""));
+    return out;
+}
 
 // Splits the text into lines of fields. A quoted field runs to its closing quote, line breaks
 // included; "" inside it stands for one quote.
 std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
 {
+    // Each line is filled where it stands in the list: moving one would copy it.
     QList<Line> lines;
-    Line line;
+    lines.reserve(text.count(u'\n') + 1);
+    lines.emplaceBack();
     qsizetype i = 0;
     const qsizetype n = text.size();
     const auto atLineEnd = [&] { return i >= n || text[i] == u'\r' || text[i] == u'\n'; };
@@ -65,45 +86,48 @@ std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
         Field field;
         if (i < n && text[i] == u'"') {
             field.quoted = true;
-            ++i;
+            const qsizetype start = ++i;
             for (;;) {
                 const qsizetype q = text.indexOf(u'"', i);
                 if (q < 0) {
                     error = {Error::UnclosedQuote};
                     return std::nullopt;
                 }
-                field.text += QStringView(text).mid(i, q - i);
                 i = q + 1;
                 if (i < n && text[i] == u'"') {
-                    field.text += u'"';
                     ++i;
                     continue;
                 }
+                field.text = QStringView(text).mid(start, q - start);
                 break;
             }
             while (i < n && text[i] == u' ')
                 ++i;
             if (!atLineEnd() && text[i] != u',') {
-                error = {Error::TextAfterQuote, int(lines.size()) + 1};
+                error = {Error::TextAfterQuote, int(lines.size())};
                 return std::nullopt;
             }
         } else {
-            const qsizetype start = i;
-            while (!atLineEnd() && text[i] != u',')
-                ++i;
-            field.text = text.mid(start, i - start).trimmed();
+            // Qt's searches rather than a test per character: the field ends at a comma or at
+            // the end of its line.
+            const qsizetype end = text.indexOf(u'\n', i);
+            QStringView rest = QStringView(text).mid(i, end < 0 ? n - i : end - i);
+            if (const qsizetype cr = rest.indexOf(u'\r'); cr >= 0)
+                rest.truncate(cr);
+            if (const qsizetype comma = rest.indexOf(u','); comma >= 0)
+                rest.truncate(comma);
+            field.text = rest.trimmed();
+            i += rest.size();
         }
-        line.append(field);
+        lines.back().append(field);
         if (i < n && text[i] == u',') {
             ++i;
             continue;
         }
         skipLineEnd();
-        lines.append(line);
-        line.clear();
+        if (i < n)
+            lines.emplaceBack();
     }
-    if (!line.isEmpty())
-        lines.append(line);
     // Blank lines at the end (a final line break, an editor's extra newline) carry nothing.
     while (!lines.isEmpty() && lines.back().size() == 1 && !lines.back()[0].quoted &&
            lines.back()[0].text.isEmpty())
@@ -111,14 +135,22 @@ std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
     return lines;
 }
 
+// The characters as the number readers take them; none beyond ASCII belongs to a number.
+void appendAscii(QVarLengthArray<char, 64> &out, QStringView text)
+{
+    for (const QChar c : text)
+        out.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
+}
+
 template <typename Int> std::optional<Int> toInteger(const Field &field)
 {
     if (field.quoted)
         return std::nullopt;
-    const QByteArray latin = field.text.toLatin1();
+    QVarLengthArray<char, 64> chars;
+    appendAscii(chars, field.text);
     Int value{};
-    const auto [ptr, ec] = std::from_chars(latin.begin(), latin.end(), value);
-    if (ec != std::errc() || ptr != latin.end())
+    const auto [ptr, ec] = std::from_chars(chars.begin(), chars.end(), value);
+    if (ec != std::errc() || ptr != chars.end())
         return std::nullopt;
     return value;
 }
@@ -127,17 +159,21 @@ std::optional<double> toReal(const Field &field)
 {
     if (field.quoted || field.text.isEmpty())
         return std::nullopt;
-    QByteArray latin = field.text.toLatin1();
-    if (latin.startsWith('+'))
-        latin.remove(0, 1);
+    QStringView text = field.text;
+    if (text.startsWith(u'+'))
+        text = text.mid(1);
+    QVarLengthArray<char, 64> chars;
     // Older writers drop the zero before the point: ".5", "-.5".
-    if (latin.startsWith('.'))
-        latin.prepend('0');
-    else if (latin.startsWith("-."))
-        latin.insert(1, '0');
+    if (text.startsWith(u'.')) {
+        chars.append('0');
+    } else if (text.startsWith(u"-.")) {
+        chars.append("-0", 2);
+        text = text.mid(1);
+    }
+    appendAscii(chars, text);
     double value = 0;
-    const auto [ptr, ec] = std::from_chars(latin.begin(), latin.end(), value);
-    if (ec != std::errc() || ptr != latin.end() || !std::isfinite(value))
+    const auto [ptr, ec] = std::from_chars(chars.begin(), chars.end(), value);
+    if (ec != std::errc() || ptr != chars.end() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
@@ -160,28 +196,32 @@ QString decode(QByteArrayView bytes)
 
 QByteArray write(const CalcState &s, int slot)
 {
-    const QString slotName = u' ' + QString::number(slot);
+    const QString name = slotName(slot);
     QString out;
-    out.reserve(s.snaptext.size() + 64 + 24 * (s.numtop + s.optop) + 12 * slotName.size());
+    out.reserve(s.snaptext.size() + 64 + 24 * (s.numtop + s.optop) + 12 * name.size());
     const auto endLine = [&] { out += QLatin1String("\r\n"); };
     appendQuoted(out, s.snaptext);
-    for (const qint16 v : {s.numtop, s.parens, s.optop, s.numlen, s.pointset})
-        out += u',' + QString::number(v);
+    for (const qint16 v : {s.numtop, s.parens, s.optop, s.numlen, s.pointset}) {
+        out += u',';
+        appendInteger(out, v);
+    }
     out += u',';
-    appendQuoted(out, s.numtext[s.numlen]);
-    out += u',' + (s.changed ? kTrue : kFalse);
-    out += u',' + QString::number(s.stepcount);
+    appendQuoted(out, s.pendingText());
+    out += u',';
+    out += s.changed ? kTrue : kFalse;
+    out += u',';
+    appendInteger(out, s.stepcount);
     endLine();
     for (int k = 1; k <= s.numtop; ++k) {
         appendReal(out, s.nums[k]);
         endLine();
     }
     for (int k = 1; k <= s.optop; ++k) {
-        out += QString::number(s.ops[k]);
+        appendInteger(out, s.ops[k]);
         endLine();
     }
     for (int k = 0; k < kNameLines; ++k) {
-        appendQuoted(out, slotName);
+        appendQuoted(out, name);
         endLine();
     }
     return out.toUtf8();
@@ -259,7 +299,7 @@ ReadResult read(QByteArrayView bytes, CalcState &state)
             next.ops[pos] = *code;
     }
 
-    next.snaptext = head[0].text;
+    next.snaptext = unquoted(head[0].text);
     next.changed = head[7].text == kTrue;
     next.stepcount = *stepcount;
     ReadResult result;
@@ -269,9 +309,7 @@ ReadResult read(QByteArrayView bytes, CalcState &state)
         next.optop = *optop;
         next.numlen = *numlen;
         next.pointset = *pointset;
-        // Entry 0 stands for "nothing pending" and is never written.
-        if (next.numlen > 0)
-            next.numtext[next.numlen] = head[6].text;
+        next.entry = next.numlen > 0 ? unquoted(head[6].text) : QString();
     } else {
         // The even entries are lost, and going on with whatever stands there gives wrong
         // numbers.

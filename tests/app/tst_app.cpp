@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/yaoshiapp.h"
 #include "platform/fonts.h"
+#include "support/envguard.h"
 #include "support/scriptedplatform.h"
 
 #include <QAbstractButton>
@@ -43,6 +44,8 @@ private Q_SLOTS:
     void commandLine();
     void startsAsAsked_data();
     void startsAsAsked();
+    void stepFolderFollowsTheCache_data();
+    void stepFolderFollowsTheCache();
 
 private:
     void clickLabel(const char *name)
@@ -384,6 +387,40 @@ void TestApp::startsAsAsked()
                  qPrintable(m_platform.messages[0]));
     }
     m_platform.messages.clear();
+}
+
+void TestApp::stepFolderFollowsTheCache_data()
+{
+    QTest::addColumn<QString>("cache"); // null: not set
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("cache set") << "/c"
+                               << "/h"
+                               << "/c/yaoshi/steps";
+    QTest::newRow("home only") << QString() << "/h"
+                               << "/h/.cache/yaoshi/steps";
+    QTest::newRow("empty cache") << ""
+                                 << "/h"
+                                 << "/h/.cache/yaoshi/steps";
+    QTest::newRow("relative cache") << "c"
+                                    << "/h"
+                                    << "/h/.cache/yaoshi/steps";
+    // Never a cache folder at the root.
+    QTest::newRow("neither set") << QString() << QString() << "";
+    QTest::newRow("both empty") << ""
+                                << ""
+                                << "";
+    QTest::newRow("relative cache, no home") << "c" << QString() << "";
+}
+
+void TestApp::stepFolderFollowsTheCache()
+{
+    QFETCH(QString, cache);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    const EnvGuard cacheGuard("XDG_CACHE_HOME", QFile::encodeName(cache));
+    const EnvGuard homeGuard("HOME", QFile::encodeName(home));
+    QCOMPARE(YaoshiApp::defaultStepFolder(), folder);
 }
 
 QTEST_MAIN(TestApp)

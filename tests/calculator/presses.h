@@ -44,7 +44,8 @@ inline char *toString(const PressResult &result)
 {
     QString text = QStringLiteral("fault %1").arg(int(result.fault));
     if (result.history)
-        text += QStringLiteral(", history %1: %2")
-                    .arg(result.history->folder, result.history->systemError);
+        text += QStringLiteral(", history problem %1 at \"%2\": %3")
+                    .arg(int(result.history->problem))
+                    .arg(result.history->path, result.history->reason);
     return QTest::toString(text);
 }

@@ -1,19 +1,14 @@
 #include "calculator/calculator.h"
 #include "calculator/staterecord.h"
 #include "presses.h"
-#include "support/envguard.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 // A fresh calculator as the window opens it: the display holds one blank.
 struct Session {
-    QTemporaryDir dir;
+    MemoryStepStore steps;
     StringDisplay display{QStringLiteral(" ")};
-    Calculator calc{display, dir.path() + QStringLiteral("/steps/")};
+    Calculator calc{display, steps};
 };
 
 // Everything a press may change, as one comparable text.
@@ -24,7 +19,7 @@ static QString stateText(const Calculator &calc, const CalcDisplay &display)
                       .arg(s.numlen)
                       .arg(s.pointset)
                       .arg(s.parens)
-                      .arg(s.numtext[s.numlen]);
+                      .arg(s.pendingText());
     for (int k = 1; k <= s.numtop; ++k)
         out += QString::number(s.nums[k], 'g', 17) + u';';
     out += QStringLiteral(" ops=");
@@ -45,13 +40,6 @@ private Q_SLOTS:
     void limits();
     void olderDocumentStartsAfresh();
     void countersResetAfterEquals();
-    void stepRecordExample();
-    void stepBackWalksRecordedSteps();
-    void stepBackAcrossTheSlotWrap();
-    void stepBackRestoresEveryStackEntry();
-    void stepBackRefusesForeignOrDamagedSlots();
-    void historyWriteFailureIsReportedOnce();
-    void stepFolderIsPrivate();
     void documentRoundTrip_data();
     void documentRoundTrip();
     void newDocumentEmptiesTheDisplay();
@@ -198,110 +186,6 @@ void TestCalculator::countersResetAfterEquals()
              QList<int>({0, 0, 0, 0, 0}));
 }
 
-void TestCalculator::stepRecordExample()
-{
-    Session s;
-    pressKeys(s.calc, QStringLiteral("1 +"));
-    QFile slot(s.calc.slotFile(1));
-    QVERIFY(slot.open(QIODevice::ReadOnly));
-    // The name lines carry the slot's own name, never the folder it lies in.
-    QCOMPARE(slot.readAll(), "\" 1+\",1,0,1,0,0,\"\",#TRUE#,1\r\n1\r\n5\r\n" +
-                                 QByteArray("\" 1\"\r\n").repeated(10));
-}
-
-void TestCalculator::stepBackWalksRecordedSteps()
-{
-    Session s;
-    pressKeys(s.calc, QStringLiteral("1 + 2 + 3 + 4 + 5 + 6 7"));
-    for (const char *shown : {" 1+2+3+4+5+", " 1+2+3+4+", " 1+2+3+", " 1+2+"}) {
-        QVERIFY(s.calc.stepBack());
-        QCOMPARE(s.display.text(), QString::fromLatin1(shown));
-    }
-    QCOMPARE(s.calc.state().stepcount, 1);
-    QVERIFY(!s.calc.stepBack());
-    QCOMPARE(s.display.text(), QStringLiteral(" 1+2+"));
-    // The calculation goes on from the restored state.
-    pressKeys(s.calc, QStringLiteral("9 ="));
-    QCOMPARE(s.display.text(), QStringLiteral(" 1+2+9= 12\r\n "));
-}
-
-void TestCalculator::stepBackAcrossTheSlotWrap()
-{
-    Session s;
-    pressKeys(s.calc, QStringLiteral("1 + ").repeated(25));
-    for (int k = 1; k <= 20; ++k) {
-        QVERIFY2(s.calc.stepBack(), qPrintable(QString::number(k)));
-        QCOMPARE(s.display.text(), u' ' + QStringLiteral("1+").repeated(26 - k));
-    }
-    QCOMPARE(s.calc.state().stepcount, 5);
-    // Slot 5 now holds step 25: going back never cycles forward.
-    QVERIFY(!s.calc.stepBack());
-    QCOMPARE(s.calc.state().stepcount, 5);
-}
-
-void TestCalculator::stepBackRestoresEveryStackEntry()
-{
-    Session s;
-    // The second number on the stack changes between the two records read back.
-    pressKeys(s.calc, QStringLiteral("1 + 2 * 3 * 5 * back back 1 ="));
-    QCOMPARE(s.display.text(), QStringLiteral(" 1+2*3*1= 7\r\n "));
-}
-
-void TestCalculator::stepBackRefusesForeignOrDamagedSlots()
-{
-    Session s;
-    pressKeys(s.calc, QStringLiteral("1 + 2 + 3 +"));
-    QFile slot(s.calc.slotFile(3));
-    QVERIFY(slot.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    slot.write("\" 1+2+3+\",3,0,1,0,0,\"\",#TRUE#,3\r\n1\r\n");
-    slot.close();
-    const QString before = stateText(s.calc, s.display);
-    QVERIFY(!s.calc.stepBack());
-    QCOMPARE(stateText(s.calc, s.display), before);
-    QCOMPARE(s.calc.state().stepcount, 3);
-
-    // A second run over the same folder: slot 3 holds the first run's step 3.
-    StringDisplay display(QStringLiteral(" "));
-    Calculator second(display, s.dir.path() + QStringLiteral("/steps/"));
-    pressKeys(second, QStringLiteral("7 +"));
-    Session other;
-    pressKeys(other.calc, QStringLiteral("1 + 2 + 3 +"));
-    QVERIFY(second.openDocument(other.calc.documentRecord()).ok());
-    QVERIFY(!second.stepBack());
-}
-
-void TestCalculator::historyWriteFailureIsReportedOnce()
-{
-    QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("file")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    StringDisplay display(QStringLiteral(" "));
-    Calculator calc(display, dir.filePath(QStringLiteral("file/steps/")));
-    QCOMPARE(pressKeys(calc, QStringLiteral("1")), PressResult());
-    // The folder cannot be made: there is no system error to tell.
-    const HistoryFailure failure{dir.filePath(QStringLiteral("file/steps/")), QString()};
-    QCOMPARE(pressKeys(calc, QStringLiteral("+")), (PressResult{Fault::None, failure}));
-    QCOMPARE(pressKeys(calc, QStringLiteral("2 + 3 =")), PressResult());
-    QCOMPARE(display.text(), QStringLiteral(" 1+2+3= 6\r\n "));
-    QVERIFY(!calc.stepBack());
-}
-
-void TestCalculator::stepFolderIsPrivate()
-{
-    QTemporaryDir cache;
-    const EnvGuard env("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
-    StringDisplay display(QStringLiteral(" "));
-    Calculator calc(display, Calculator::defaultStepFolder());
-    pressKeys(calc, QStringLiteral("1 +"));
-    const QString folder = cache.path() + QStringLiteral("/yaoshi/steps/");
-    QCOMPARE(calc.slotFile(1), folder + QStringLiteral(" 1"));
-    QVERIFY(QFile::exists(calc.slotFile(1)));
-    // Owner, group and others: only the owner may enter.
-    QCOMPARE(QFile::permissions(folder) & 0x7077,
-             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 void TestCalculator::documentRoundTrip_data()
 {
     QTest::addColumn<QString>("keys");
@@ -327,7 +211,6 @@ void TestCalculator::documentRoundTrip()
     pressKeys(s.calc, keys);
     s.display.append(edited);
     const QByteArray record = s.calc.documentRecord();
-    QVERIFY(!record.contains(s.dir.path().toUtf8()));
 
     Session t;
     QCOMPARE(t.calc.openDocument(record), staterecord::ReadResult());

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QProcess>
 
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +31,8 @@ private Q_SLOTS:
     void sizeLimit();
     void failedSaves_data();
     void failedSaves();
-    void stepFolderCannotBeCreated();
+    void historyProblems_data();
+    void historyProblems();
 
 private:
     QStringList files() const
@@ -345,13 +347,53 @@ void TestDocuments::failedSaves()
     QCOMPARE(text(), QStringLiteral(" 7+2= 9\n "));
 }
 
-void TestDocuments::stepFolderCannotBeCreated()
+void TestDocuments::historyProblems_data()
 {
-    write("plain", {});
-    makeWindow(file("plain/steps/"));
-    type(QStringLiteral("1 + 2 + 3 ="));
-    QCOMPARE(m_platform->messages.size(), 1);
-    QVERIFY(m_platform->messages[0].startsWith(QStringLiteral("提示: 无法记录计算步骤")));
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("plant"); // what stands in the way, and where
+    QTest::addColumn<QString>("message");
+    QTest::newRow("folder cannot be created")
+        << "plain/steps"
+        << "file plain"
+        << QStringLiteral("提示: 无法记录计算步骤（%1：") +
+               QString::fromLocal8Bit(std::strerror(ENOTDIR)) +
+               QStringLiteral("），“上一步”将无法使用");
+    QTest::newRow("folder open to everyone")
+        << "steps"
+        << "0777 steps"
+        << "提示: 无法记录计算步骤（%1：其他用户也可以进入这个文件夹），“上一步”将无法使用";
+    QTest::newRow("no cache folder")
+        << ""
+        << ""
+        << "提示: 无法记录计算步骤（没有设置 HOME 或 XDG_CACHE_HOME，找不到缓存文件夹），"
+           "“上一步”将无法使用";
+    QTest::newRow("FIFO in a slot")
+        << "steps"
+        << "fifo steps/1/ 2"
+        << "提示: 无法返回上一步（%1/1/ 2：不是本程序写下的普通文件），计算保持不变";
+}
+
+// The calculation goes on with one message, whatever happens to the history.
+void TestDocuments::historyProblems()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, plant);
+    QFETCH(QString, message);
+    const QString steps = folder.isEmpty() ? QString() : m_dir->filePath(folder);
+    const QString where = m_dir->filePath(plant.section(u' ', 1));
+    if (plant.startsWith(u"file"))
+        write("plain", {});
+    if (plant.startsWith(u"0777"))
+        QVERIFY(QDir().mkpath(where) && ::chmod(QFile::encodeName(where).constData(), 0777) == 0);
+    makeWindow(steps);
+    type(QStringLiteral("1 + 2 + 3"));
+    if (plant.startsWith(u"fifo"))
+        QVERIFY(QFile::remove(where) && ::mkfifo(QFile::encodeName(where).constData(), 0600) == 0);
+    type(QStringLiteral("Up"));
+    message.replace(QStringLiteral("%1"), QDir::toNativeSeparators(steps));
+    QCOMPARE(m_platform->messages, QStringList({message}));
+    QCOMPARE(text(), QStringLiteral(" 1+2+3"));
+    type(QStringLiteral("="));
     QCOMPARE(text(), QStringLiteral(" 1+2+3= 6\n "));
 }
 

@@ -4,27 +4,36 @@
 #include "calculator/calculator.h"
 #include "core/numtext.h"
 
-#include <QTemporaryDir>
+#include <QHashFunctions>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 
 namespace
 {
 
-struct Snapshot {
-    QString display;
-    CalcState state;
-};
+// What a press may change. The live stack entries are kept as a digest of their bits: copying
+// the whole stacks on every press would cost more than most presses.
+struct Calculation {
+    explicit Calculation(const CalcState &s)
+        : numtop(s.numtop), optop(s.optop), numlen(s.numlen), parens(s.parens),
+          pointset(s.pointset), stepcount(s.stepcount), entry(s.pendingText()),
+          stacks(qHashBits(s.nums.data() + 1, sizeof(double) * size_t(s.numtop),
+                           qHashBits(s.ops.data() + 1, sizeof(qint16) * size_t(s.optop))))
+    {
+    }
+    bool operator==(const Calculation &o) const
+    {
+        return numtop == o.numtop && optop == o.optop && numlen == o.numlen && parens == o.parens &&
+               pointset == o.pointset && entry == o.entry && stacks == o.stacks;
+    }
 
-bool sameCalculation(const CalcState &a, const CalcState &b)
-{
-    return a.numtop == b.numtop && a.optop == b.optop && a.numlen == b.numlen &&
-           a.parens == b.parens && a.pointset == b.pointset &&
-           a.numtext[a.numlen] == b.numtext[b.numlen] &&
-           std::equal(a.nums.begin() + 1, a.nums.begin() + 1 + a.numtop, b.nums.begin() + 1) &&
-           std::equal(a.ops.begin() + 1, a.ops.begin() + 1 + a.optop, b.ops.begin() + 1);
-}
+    qint16 numtop, optop, numlen, parens, pointset;
+    qint32 stepcount;
+    QString entry;
+    size_t stacks;
+};
 
 void check(bool ok)
 {
@@ -55,16 +64,31 @@ KeyCommand keyFor(std::uint8_t byte)
     return {byte & 0x80 ? StepBack : Equals};
 }
 
+// What an accepted press of each byte appends, worked out once.
+const QString &textFor(std::uint8_t byte)
+{
+    static const auto texts = [] {
+        std::array<QString, 256> t;
+        for (int b = 0; b < 256; ++b)
+            t[b] = pressText(keyFor(std::uint8_t(b)));
+        return t;
+    }();
+    return texts[byte];
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static QTemporaryDir dir; // one step folder for the whole run
+    // The steps stay in memory: a folder would cost a file write per operator key.
+    MemoryStepStore steps;
     StringDisplay display(QStringLiteral(" "));
-    Calculator calc(display, dir.path() + QStringLiteral("/steps/"));
+    Calculator calc(display, steps);
+    // The display as it should be, kept apart so that no press has to copy the display's text.
+    QString shown = QStringLiteral(" ");
 
     for (std::size_t i = 0; i < size && i < 4096; ++i) {
-        const Snapshot before{display.text(), calc.state()};
+        const Calculation before(calc.state());
         const KeyCommand key = keyFor(data[i]);
         const PressResult result = calc.press(key);
 
@@ -73,30 +97,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
               s.numlen >= 0 && s.numlen <= kMaxEntry && s.parens >= 0);
         const QString now = display.text();
         if (key.action == KeyAction::StepBack) {
-            // Going back lowers the step count; when it does not, nothing happened.
+            // Going back lowers the step count by one; when it does not, nothing happened. Memory
+            // never fails.
             check(result == PressResult());
-            if (s.stepcount < before.state.stepcount)
-                check(now == s.snaptext);
-            else
-                check(now == before.display && sameCalculation(s, before.state));
+            if (s.stepcount != before.stepcount) {
+                check(s.stepcount == before.stepcount - 1 && now == s.snaptext);
+                shown = QString(now.constData(), now.size());
+            } else {
+                check(now == shown && Calculation(s) == before);
+            }
             continue;
         }
         const bool fault = result.fault != Fault::None;
-        if (now == before.display) {
+        if (now.size() == shown.size()) {
             // Ignored or undone: the calculation is as it was.
-            check(sameCalculation(s, before.state));
+            check(now == shown && Calculation(s) == before);
             continue;
         }
-        check(!fault && now.startsWith(before.display));
-        const QString added = now.mid(before.display.size());
+        check(!fault && now.size() > shown.size() && QStringView(now).left(shown.size()) == shown);
+        const QStringView added = QStringView(now).mid(shown.size());
         if (key.action == KeyAction::Equals) {
             check(added.startsWith(u'=') && added.endsWith(QStringLiteral("\r\n ")));
-            const QString shown = added.mid(1, added.size() - 4);
-            check(yaoshi::displayForm(yaoshi::readEntry(shown)) == shown);
+            const QString value = added.mid(1, added.size() - 4).toString();
+            check(yaoshi::displayForm(yaoshi::readEntry(value)) == value);
             check(s.numtop == 0 && s.optop == 0 && s.numlen == 0 && s.parens == 0);
         } else {
-            check(added == pressText(key));
+            check(added == textFor(data[i]));
         }
+        shown += added;
     }
     return 0;
 }

@@ -19,7 +19,7 @@ CalcState sentinel()
     s.optop = 1;
     s.ops[1] = 5;
     s.numlen = 3;
-    s.numtext[3] = QStringLiteral(" 1 2 3");
+    s.entry = QStringLiteral(" 1 2 3");
     s.stepcount = 77;
     return s;
 }
@@ -28,7 +28,7 @@ bool same(const CalcState &a, const CalcState &b)
 {
     return a.snaptext == b.snaptext && a.numtop == b.numtop && a.optop == b.optop &&
            a.numlen == b.numlen && a.parens == b.parens && a.pointset == b.pointset &&
-           a.changed == b.changed && a.stepcount == b.stepcount && a.numtext == b.numtext &&
+           a.changed == b.changed && a.stepcount == b.stepcount && a.entry == b.entry &&
            a.ops == b.ops &&
            std::equal(a.nums.begin(), a.nums.end(), b.nums.begin(),
                       [](double x, double y) { return x == y || (x != x && y != y); });

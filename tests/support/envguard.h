@@ -3,15 +3,18 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-// Sets an environment variable for as long as the guard lives, then restores what was there
-// before, unset included, so that no test leaves its settings to the next.
+// Sets an environment variable (unsets it for a null value) for as long as the guard lives, then
+// restores what was there before, unset included, so that no test leaves its settings to the next.
 class EnvGuard
 {
 public:
     EnvGuard(const char *name, const QByteArray &value)
         : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
     {
-        qputenv(name, value);
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
     }
     ~EnvGuard()
     {
