@@ -314,6 +314,7 @@ ReadResult read(QByteArrayView bytes, CalcState &state)
         // The even entries are lost, and going on with whatever stands there gives wrong
         // numbers.
         next.numtop = next.parens = next.optop = next.numlen = next.pointset = 0;
+        next.entry.clear();
         result.calculationDropped = true;
     }
     state = std::move(next);

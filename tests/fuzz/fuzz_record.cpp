@@ -28,8 +28,8 @@ bool same(const CalcState &a, const CalcState &b)
 {
     return a.snaptext == b.snaptext && a.numtop == b.numtop && a.optop == b.optop &&
            a.numlen == b.numlen && a.parens == b.parens && a.pointset == b.pointset &&
-           a.changed == b.changed && a.stepcount == b.stepcount && a.entry == b.entry &&
-           a.ops == b.ops &&
+           a.changed == b.changed && a.stepcount == b.stepcount &&
+           a.pendingText() == b.pendingText() && a.ops == b.ops &&
            std::equal(a.nums.begin(), a.nums.end(), b.nums.begin(),
                       [](double x, double y) { return x == y || (x != x && y != y); });
 }
