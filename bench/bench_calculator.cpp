@@ -107,5 +107,3 @@ void RecordRead(benchmark::State &state)
 BENCHMARK(RecordRead)->Arg(1024);
 
 } // namespace
-
-BENCHMARK_MAIN();
