@@ -1,44 +1,177 @@
 #include "textboxdisplay.h"
 
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
-#include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace
 {
 
-QString toBoxText(QString text)
+constexpr char16_t kNoBreakSpace = 0xa0;
+constexpr char16_t kLineSeparator = 0x2028;
+constexpr char16_t kParagraphSeparator = 0x2029;
+// Frame marks; a plain text box turns them into paragraph breaks as they come in.
+constexpr char16_t kFrameStart = 0xfdd0;
+constexpr char16_t kFrameEnd = 0xfdd1;
+
+// What the box gives back differently from what it was given: every kind of line break reads
+// as one, and a no-break space as a blank.
+constexpr bool isRewritten(char16_t c)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r"));
-    return text.replace(lineBreak, QStringLiteral("\n"));
+    return c == kNoBreakSpace || c == kLineSeparator || c == kParagraphSeparator ||
+           c == kFrameStart || c == kFrameEnd;
+}
+
+// Whether `text` already reads as the box would give it back: CR LF pairs as the only line
+// breaks. Written as one pass of bit operations without an early exit, which the compiler can
+// vectorise: it runs over every text the display is set to.
+bool isDisplayForm(QStringView text)
+{
+    const auto *p = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype n = text.size();
+    if (n == 0)
+        return true;
+    const auto rewritten = [](char16_t c) {
+        static_assert(kLineSeparator + 1 == kParagraphSeparator && kFrameStart + 1 == kFrameEnd);
+        return unsigned(c == kNoBreakSpace) | unsigned((c & 0xfffe) == kLineSeparator) |
+               unsigned((c & 0xfffe) == kFrameStart);
+    };
+    unsigned odd = unsigned(p[0] == u'\n') | unsigned(p[n - 1] == u'\r') | rewritten(p[n - 1]);
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        odd |= (unsigned(p[i] == u'\r') ^ unsigned(p[i + 1] == u'\n')) | rewritten(p[i]);
+    return odd == 0;
+}
+
+// The text as the box shows it, with CR LF line breaks: what reading the box back gives.
+// `lineSeparators` tells whether it held U+2028.
+QString displayForm(const QString &text, bool &lineSeparators)
+{
+    lineSeparators = false;
+    if (isDisplayForm(text))
+        return text;
+    const auto *p = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype n = text.size();
+    QString out(2 * n, Qt::Uninitialized);
+    char16_t *q = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c == u'\r' || c == u'\n' || (isRewritten(c) && c != kNoBreakSpace)) {
+            if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n')
+                ++i;
+            lineSeparators |= c == kLineSeparator;
+            *q++ = u'\r';
+            *q++ = u'\n';
+        } else {
+            *q++ = c == kNoBreakSpace ? u' ' : c;
+        }
+    }
+    out.truncate(q - reinterpret_cast<const char16_t *>(out.constData()));
+    out.squeeze();
+    return out;
+}
+
+QString displayForm(const QString &text)
+{
+    bool lineSeparators = false;
+    return displayForm(text, lineSeparators);
+}
+
+// Whether the text may hold a letter of a right-to-left script, which would turn its paragraph
+// right to left: Hebrew, Arabic and their neighbours, their presentation forms, the right-to-left
+// mark, and the surrogates of the supplementary blocks of such scripts. Vectorised like the above.
+bool mayBeRightToLeft(QStringView text)
+{
+    const auto *p = reinterpret_cast<const char16_t *>(text.utf16());
+    const auto in = [](char16_t c, char16_t first, char16_t last) {
+        return unsigned(char16_t(c - first) <= char16_t(last - first));
+    };
+    unsigned rightToLeft = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = p[i];
+        rightToLeft |= in(c, 0x0590, 0x08ff) | unsigned(c == 0x200f) | in(c, 0xfb1d, 0xfdff) |
+                       in(c, 0xfe70, 0xfeff) | in(c, 0xd802, 0xd803) | in(c, 0xd83a, 0xd83b);
+    }
+    return rightToLeft != 0;
+}
+
+// Texts up to this many characters go into the box at once; longer ones are loaded from their
+// end, this much first, and then in chunks sized to take this long each.
+constexpr qsizetype kLoadAtOnce = 256 * 1024;
+constexpr qsizetype kFirstChunk = 32 * 1024;
+constexpr qint64 kChunkNanoseconds = 8'000'000;
+
+// The start of the line that holds position `at`: a chunk of the box begins with a paragraph.
+qsizetype lineStart(QStringView text, qsizetype at)
+{
+    const qsizetype lineEnd = text.first(at).lastIndexOf(u'\n');
+    return lineEnd < 0 ? 0 : lineEnd + 1;
 }
 
 } // namespace
 
+TextBoxDisplay::TextBoxDisplay(std::function<void()> userEdited)
+    : m_userEdited(std::move(userEdited))
+{
+    m_loader.setInterval(0);
+    m_loader.callOnTimeout([this] { loadChunk(); });
+}
+
+TextBoxDisplay::~TextBoxDisplay()
+{
+    QObject::disconnect(m_changes);
+    QObject::disconnect(m_edits);
+    QObject::disconnect(m_inputDirection);
+    QObject::disconnect(m_caretMoves);
+}
+
 void TextBoxDisplay::attach(QPlainTextEdit *box)
 {
+    stopLoading();
+    QObject::disconnect(m_changes);
+    QObject::disconnect(m_edits);
+    QObject::disconnect(m_inputDirection);
+    QObject::disconnect(m_caretMoves);
+    m_caretBlock = QTextCursor();
     m_box = box;
-    if (box) {
-        QObject::connect(box, &QPlainTextEdit::textChanged, box, [this] {
-            if (!m_writing)
-                m_userEdited();
-        });
-    }
+    m_text.clear();
+    m_boxLength = 0;
+    m_lineSeparators = false;
+    if (!box)
+        return;
+    m_changes = QObject::connect(
+        box->document(), &QTextDocument::contentsChange, box,
+        [this](int from, int removed, int added) { boxChanged(from, removed, added); });
+    m_edits = QObject::connect(box, &QPlainTextEdit::textChanged, box, [this] {
+        if (!m_changing)
+            m_userEdited();
+    });
+    // An empty paragraph takes the direction of the keyboard.
+    m_inputDirection =
+        QObject::connect(QGuiApplication::inputMethod(), &QInputMethod::inputDirectionChanged, box,
+                         [this] { setRightToLeft(m_rightToLeft); });
+    m_caretMoves = QObject::connect(box, &QPlainTextEdit::cursorPositionChanged, box,
+                                    [this] { keepCaretLayout(); });
+    const QString raw = box->document()->toRawText();
+    m_lineSeparators = raw.contains(QChar(kLineSeparator));
+    setRightToLeft(mayBeRightToLeft(raw));
+    rereadBox();
 }
 
 QString TextBoxDisplay::text() const
 {
-    if (!m_box)
-        return {};
-    return m_box->toPlainText().replace(u'\n', QLatin1String("\r\n"));
+    return m_box ? m_text : QString();
 }
 
 bool TextBoxDisplay::isEmpty() const
 {
-    return !m_box || m_box->document()->isEmpty();
+    return !m_box || (m_loadedFrom == 0 && m_box->document()->isEmpty());
 }
 
 QChar TextBoxDisplay::lastChar() const
@@ -55,10 +188,17 @@ void TextBoxDisplay::append(const QString &piece)
 {
     if (!m_box)
         return;
-    const QScopedValueRollback writing(m_writing, true);
+    bool lineSeparators = false;
+    m_text += displayForm(piece, lineSeparators);
+    m_lineSeparators |= lineSeparators;
+    if (!m_rightToLeft && mayBeRightToLeft(piece))
+        setRightToLeft(true);
+    m_changing = true;
     QTextCursor cursor(m_box->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(toBoxText(piece));
+    cursor.insertText(piece);
+    m_changing = false;
+    m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
 }
 
@@ -66,9 +206,185 @@ void TextBoxDisplay::setText(const QString &text)
 {
     if (!m_box)
         return;
-    const QScopedValueRollback writing(m_writing, true);
-    m_box->setPlainText(toBoxText(text));
+    // Going back a step mostly drops what came after the step: only that tail leaves the box. A
+    // start of the shown text reads back as it is, unless it ends inside a line break.
+    if (text.size() <= m_text.size() && !text.endsWith(u'\r') && m_text.startsWith(text) &&
+        cutTo(text.size())) {
+        m_boxLength = m_box->document()->characterCount() - 1;
+        return showEnd();
+    }
+    bool lineSeparators = false;
+    QString shown = displayForm(text, lineSeparators);
+    stopLoading();
+    setRightToLeft(mayBeRightToLeft(text));
+    m_lineSeparators = lineSeparators;
+    m_text = std::move(shown);
+    // Only a text the box gives back as it is can be loaded in pieces of that text.
+    const qsizetype from = m_text.size() > kLoadAtOnce && m_text.isSharedWith(text)
+                               ? lineStart(m_text, m_text.size() - kFirstChunk)
+                               : 0;
+    m_changing = true;
+    m_box->setPlainText(from == 0 ? text : m_text.sliced(from));
+    m_changing = false;
+    m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
+    if (from > 0)
+        startLoading(from);
+}
+
+// Cuts the text to its first `size` characters, as setting that text whole would: the undo
+// history goes, and the text is shown from the top first and then from its end. False when that
+// would not look the same: a text set whole starts with every paragraph counted as one line in the
+// scroll bar, a cut one keeps the lines counted when its paragraphs were laid out.
+bool TextBoxDisplay::cutTo(qsizetype size)
+{
+    if (m_lineSeparators || size < m_loadedFrom)
+        return false;
+    QTextDocument *doc = m_box->document();
+    const QStringView tail = QStringView(m_text).sliced(size);
+    const qsizetype breaksBefore = doc->blockCount() - 1 - tail.count(u'\n');
+    const int cut = int(size - m_loadedFrom - breaksBefore);
+    int linesFromCut = 0;
+    for (QTextBlock block = doc->findBlock(cut); block.isValid(); block = block.next())
+        linesFromCut += block.lineCount();
+    if (doc->lineCount() - linesFromCut != breaksBefore)
+        return false;
+
+    const bool undo = doc->isUndoRedoEnabled() || m_loader.isActive();
+    m_changing = true;
+    doc->setUndoRedoEnabled(false);
+    if (!tail.isEmpty()) {
+        QTextCursor cursor(doc);
+        cursor.setPosition(cut);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    doc->setUndoRedoEnabled(undo && !m_loader.isActive());
+    m_changing = false;
+    m_text.truncate(size);
+    m_box->verticalScrollBar()->setValue(0);
+    return true;
+}
+
+// Brings the text up to date with a change in the box that the display did not make: an edit
+// by the user, undo or redo. The box reports the changed range in its own positions, where a
+// line break is one character; counting the paragraphs before a position maps it.
+void TextBoxDisplay::boxChanged(int from, int, int added)
+{
+    QTextDocument *doc = m_box->document();
+    const qsizetype length = doc->characterCount() - 1;
+    if (m_changing) {
+        m_boxLength = length;
+        return;
+    }
+    // The reported counts may take in the document's own final separator.
+    const qsizetype unchangedEnd = std::max<qsizetype>(0, length - from - added);
+    const qsizetype addedHere = length - from - unchangedEnd;
+    const qsizetype removedHere = m_boxLength - from - unchangedEnd;
+    m_boxLength = length;
+    if (m_lineSeparators || from < 0 || addedHere < 0 || removedHere < 0)
+        return rereadBox();
+
+    QTextCursor cursor(doc);
+    cursor.setPosition(from);
+    cursor.setPosition(int(from + addedHere), QTextCursor::KeepAnchor);
+    const QString piece = cursor.selectedText();
+    if (!m_rightToLeft && mayBeRightToLeft(piece))
+        setRightToLeft(true);
+    if (piece.contains(QChar(kLineSeparator))) {
+        m_lineSeparators = true;
+        return rereadBox();
+    }
+    const qsizetype start = m_loadedFrom + from + doc->findBlock(from).blockNumber();
+    const qsizetype end =
+        m_text.size() - unchangedEnd -
+        (doc->blockCount() - 1 - doc->findBlock(int(length - unchangedEnd)).blockNumber());
+    if (end < start)
+        return rereadBox();
+    m_text.replace(start, end - start, displayForm(piece));
+}
+
+void TextBoxDisplay::rereadBox()
+{
+    m_text = m_text.first(m_loadedFrom) + displayForm(m_box->toPlainText());
+    m_boxLength = m_box->document()->characterCount() - 1;
+}
+
+void TextBoxDisplay::startLoading(qsizetype from)
+{
+    m_loadedFrom = from;
+    m_chunk = kFirstChunk;
+    // Like the text set at once, the loaded one starts with nothing to undo; what is typed
+    // meanwhile cannot be undone, as loading would clear it again chunk by chunk.
+    m_box->document()->setUndoRedoEnabled(false);
+    m_loader.start();
+}
+
+void TextBoxDisplay::stopLoading()
+{
+    if (!m_loader.isActive())
+        return;
+    m_loader.stop();
+    m_loadedFrom = 0;
+    if (m_box)
+        m_box->document()->setUndoRedoEnabled(true);
+}
+
+// Puts the next chunk of the text before the box's content, keeping in view what was in view.
+void TextBoxDisplay::loadChunk()
+{
+    if (!m_box)
+        return stopLoading();
+    QElapsedTimer timer;
+    timer.start();
+    QTextDocument *doc = m_box->document();
+    const qsizetype from = lineStart(m_text, std::max<qsizetype>(0, m_loadedFrom - m_chunk));
+    const int lines = doc->lineCount();
+    m_changing = true;
+    QTextCursor cursor(doc);
+    cursor.insertText(QStringView(m_text).sliced(from, m_loadedFrom - from).toString());
+    m_changing = false;
+    m_loadedFrom = from;
+    m_boxLength = doc->characterCount() - 1;
+    QScrollBar *bar = m_box->verticalScrollBar();
+    bar->setValue(bar->value() + doc->lineCount() - lines);
+    if (m_loadedFrom == 0) {
+        m_loader.stop();
+        doc->setUndoRedoEnabled(true);
+        return;
+    }
+    const qint64 took = timer.nsecsElapsed();
+    if (took < kChunkNanoseconds / 2)
+        m_chunk *= 2;
+    else if (took > kChunkNanoseconds && m_chunk > kFirstChunk / 4)
+        m_chunk /= 2;
+}
+
+void TextBoxDisplay::setRightToLeft(bool rightToLeft)
+{
+    m_rightToLeft = rightToLeft;
+    QTextDocument *doc = m_box->document();
+    QTextOption option = doc->defaultTextOption();
+    const Qt::LayoutDirection direction =
+        rightToLeft || QGuiApplication::inputMethod()->inputDirection() == Qt::RightToLeft
+            ? Qt::LayoutDirectionAuto
+            : Qt::LeftToRight;
+    if (option.textDirection() == direction)
+        return;
+    option.setTextDirection(direction);
+    doc->setDefaultTextOption(option);
+}
+
+void TextBoxDisplay::keepCaretLayout()
+{
+    const QTextBlock block = m_box->textCursor().block();
+    if (!m_caretBlock.isNull() && m_caretBlock.block() == block)
+        return;
+    // A paragraph the caret left gives its shaped text back at its next layout.
+    if (!m_caretBlock.isNull())
+        m_caretBlock.block().layout()->setCacheEnabled(false);
+    m_caretBlock = QTextCursor(block);
+    block.layout()->setCacheEnabled(true);
 }
 
 void TextBoxDisplay::showEnd()
@@ -77,4 +393,5 @@ void TextBoxDisplay::showEnd()
     cursor.movePosition(QTextCursor::End);
     m_box->setTextCursor(cursor);
     m_box->ensureCursorVisible();
+    keepCaretLayout();
 }

@@ -2,23 +2,33 @@
 
 #include "display.h"
 
+#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextCursor>
+#include <QTimer>
 
 #include <functional>
 
 // The calculator's display over the window's text box. The box holds line breaks as paragraphs;
-// the engine and the records see them as CR LF. Appends go to the end of the document without
-// rebuilding it, and leave the caret at the end, in view.
+// the engine and the records see them as CR LF. The display keeps that CR LF text itself, kept
+// current by its own appends and by the box's change notifications, so that taking a record never
+// copies the text out of the box. Appends go to the end of the document without rebuilding it,
+// and leave the caret at the end, in view.
+//
+// A long text is shown from its end at once and filled in before that from the event loop, a
+// little at a time, so that the window keeps answering: the box builds a paragraph in
+// microseconds, and a document holds hundreds of thousands of them.
 //
 // The calculator's own writes are not reported back; every change the user makes to the box is,
 // once, through `userEdited`.
 class TextBoxDisplay final : public CalcDisplay
 {
 public:
-    explicit TextBoxDisplay(std::function<void()> userEdited) : m_userEdited(std::move(userEdited))
-    {
-    }
+    explicit TextBoxDisplay(std::function<void()> userEdited);
+    TextBoxDisplay(const TextBoxDisplay &) = delete;
+    TextBoxDisplay &operator=(const TextBoxDisplay &) = delete;
+    ~TextBoxDisplay() override;
 
     // The box of the loaded window, or null while the window is unloaded.
     void attach(QPlainTextEdit *box);
@@ -30,9 +40,40 @@ public:
     void setText(const QString &text) override;
 
 private:
+    void boxChanged(int from, int removed, int added);
+    void rereadBox();
+    bool cutTo(qsizetype size);
+    void startLoading(qsizetype from);
+    void loadChunk();
+    void stopLoading();
+    void setRightToLeft(bool rightToLeft);
+    void keepCaretLayout();
     void showEnd();
 
     std::function<void()> m_userEdited;
     QPointer<QPlainTextEdit> m_box;
-    bool m_writing = false;
+    QMetaObject::Connection m_changes;
+    QMetaObject::Connection m_edits;
+    QMetaObject::Connection m_inputDirection;
+    QMetaObject::Connection m_caretMoves;
+    QString m_text;
+    // Characters in the box, a line break counting one; as of the last change seen.
+    qsizetype m_boxLength = 0;
+    // The display itself is changing the box, and has already changed the text.
+    bool m_changing = false;
+    // The box may hold U+2028, one character there but a line break in the text: positions no
+    // longer map by counting paragraphs, so every change reads the box whole.
+    bool m_lineSeparators = false;
+    // The text may hold right-to-left script. Without, every paragraph is laid out left to right
+    // whatever the box's setting, and saying so spares the box looking for its direction along
+    // the whole paragraph each time it places the caret.
+    bool m_rightToLeft = true;
+    // Where in the text the box's content starts while the rest is still being loaded before it.
+    qsizetype m_loadedFrom = 0;
+    qsizetype m_chunk = 0;
+    QTimer m_loader;
+    // The paragraph of the caret keeps its shaped text between layouts: placing the caret, which
+    // the blinking does twice a second, would otherwise shape the whole paragraph again. Held by
+    // a cursor, which follows the document's changes where a paragraph handle would dangle.
+    QTextCursor m_caretBlock;
 };

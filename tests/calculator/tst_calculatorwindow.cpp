@@ -1,3 +1,4 @@
+#include "calculator/staterecord.h"
 #include "help/helpwindow.h"
 #include "platform/plaintextbox.h"
 #include "windowfixture.h"
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void editingModeKeepsKeysInTheDisplay();
     void keysYouCanSee_data();
     void keysYouCanSee();
+    void savedTextIsTheShownText_data();
+    void savedTextIsTheShownText();
     void pasteTakesOnlyText_data();
     void pasteTakesOnlyText();
     void faultIsReported();
@@ -185,6 +188,61 @@ void TestCalculatorWindow::keysYouCanSee()
     QCOMPARE(captions, expected);
     QCOMPARE(text(), shown);
     QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Control);
+}
+
+// The display keeps the text the records take up to date with the box, through appends, edits,
+// undo and going back; going back to a start of the text cuts the rest off, and leaves nothing
+// to undo, as setting the text whole does.
+void TestCalculatorWindow::savedTextIsTheShownText_data()
+{
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("shown");
+    const auto row = [](const char *name, const char *opened, const char *keys, const char *shown) {
+        QTest::newRow(name) << QString::fromUtf8(opened) << QString::fromUtf8(keys)
+                            << QString::fromUtf8(shown);
+    };
+    row("typed at the end", "", "1 + 2 Click End 9 x", " 1+29x");
+    row("new line and delete inside", "", "1 + 2 = 3 Click C-Home Right Right Return Del x",
+        " 1\nx2= 3\n 3");
+    row("selection over a line break replaced", "", "1 = 2 = Click C-Home S-Down S-End z", "z\n ");
+    // Typing joins the appends before it in one step of the box's undo.
+    row("typing undone", "", "1 + 2 Click End x y C-z", " ");
+    row("undone and redone", "", "1 + 2 Click End x Return y C-z C-z C-S-z", " 1+2x\n");
+    row("up cuts what came after the step", "", "1 + 2 + Click End 7 Tab 3 Up", " 1+2+");
+    row("up after the step's text changed", "", "1 + 2 + Click C-Home Del Tab 3 Up", " 1+2+");
+    row("up over a finished line", "", "1 + 2 = Up", " 1+2");
+    row("line separator typed", "", "1 + Click End S-Return 5 Tab 2 + Up", " 1+\n52+");
+    row("opened with bare line ends and a no-break space", "a\nb\rc\u00a0d\r\n",
+        "Click C-End e Tab 1 + Up", "a\nb\nc d\ne1+");
+}
+
+void TestCalculatorWindow::savedTextIsTheShownText()
+{
+    QFETCH(QString, opened);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    if (!opened.isEmpty()) {
+        CalcState s;
+        s.snaptext = opened;
+        s.stepcount = 1;
+        QFile doc(file("opened.txt"));
+        QVERIFY(doc.open(QIODevice::WriteOnly));
+        doc.write(staterecord::write(s, 1));
+        doc.close();
+        open(file("opened.txt"));
+    }
+    type(keys);
+    QCOMPARE(text(), shown);
+    if (keys.endsWith(QLatin1String("Up")))
+        QVERIFY(!display()->document()->isUndoAvailable());
+
+    saveAs(file("saved.txt"));
+    QFile saved(file("saved.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    CalcState s;
+    QVERIFY(staterecord::read(saved.readAll(), s).ok());
+    QCOMPARE(s.snaptext, text().replace(u'\n', QLatin1String("\r\n")));
 }
 
 void TestCalculatorWindow::pasteTakesOnlyText_data()

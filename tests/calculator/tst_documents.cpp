@@ -29,6 +29,8 @@ private Q_SLOTS:
     void olderDocumentStartsAfresh();
     void sizeLimit_data();
     void sizeLimit();
+    void keysWhileALongDocumentLoads_data();
+    void keysWhileALongDocumentLoads();
     void failedSaves_data();
     void failedSaves();
     void historyProblems_data();
@@ -299,7 +301,53 @@ void TestDocuments::sizeLimit()
     trigger("nmunew");
     open(file("big.txt"));
     QCOMPARE(m_platform->messages, QStringList());
-    QCOMPARE(text(), shown);
+    // A long text fills in before its end from the event loop.
+    QTRY_COMPARE_WITH_TIMEOUT(text(), shown, 120000);
+}
+
+// A long document fills the display in from its end after Open; keys pressed meanwhile act on
+// the whole text, and what is saved is what is shown.
+void TestDocuments::keysWhileALongDocumentLoads_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("added"); // at the end of the document, or "-" for an empty display
+    QTest::newRow("appends") << "1 + 2 +"
+                             << "1+2+";
+    QTest::newRow("up cuts the end") << "1 + 2 + 3 Up"
+                                     << "1+2+";
+    QTest::newRow("typed into the display") << "Click C-End x Tab 5"
+                                            << "x5";
+    QTest::newRow("new stops the loading") << "New"
+                                           << "-";
+}
+
+void TestDocuments::keysWhileALongDocumentLoads()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, added);
+    CalcState s;
+    for (int i = 1; s.snaptext.size() < 400 * 1024; ++i)
+        s.snaptext += QStringLiteral(" %1*%2= %3\r\n").arg(i).arg(i % 7).arg(i * (i % 7));
+    s.snaptext += u' ';
+    s.stepcount = 1;
+    write("long.txt", staterecord::write(s, 1));
+    open(file("long.txt"));
+    QString shown = s.snaptext.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QVERIFY(text().size() < shown.size());
+    if (keys == u"New") {
+        trigger("nmunew");
+        shown.clear();
+    } else {
+        type(keys);
+        shown += added;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(text(), shown, 60000);
+    saveAs(file("saved.txt"));
+    QFile saved(file("saved.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    CalcState read;
+    QVERIFY(staterecord::read(saved.readAll(), read).ok());
+    QCOMPARE(read.snaptext, shown.replace(u'\n', QLatin1String("\r\n")));
 }
 
 void TestDocuments::failedSaves_data()
