@@ -1,6 +1,7 @@
 #include "stepstore.h"
 
 #include "core/regularfile.h"
+#include "core/uniquefd.h"
 #include "staterecord.h"
 
 #include <QDir>
@@ -21,28 +22,8 @@ namespace
 
 constexpr int kMaxCopies = 100;
 
-QString systemReason(int errnum)
-{
-    return QString::fromLocal8Bit(std::strerror(errnum));
-}
-
-class Fd
-{
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
+using yaoshi::systemReason;
+using yaoshi::UniqueFd;
 
 // Opens the folder `name` inside `at`, creating it with mode 0700 when it is missing. Refuses a
 // link, anything but a directory, and a directory of another owner or one that others may enter.
@@ -53,7 +34,7 @@ int openPrivateFolder(int at, const QString &name, const QString &path, HistoryI
         issue = {HistoryProblem::FolderFailed, path, systemReason(errno)};
         return -1;
     }
-    Fd fd(::openat(at, native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd fd(::openat(at, native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ELOOP || errno == ENOTDIR)
             issue = {HistoryProblem::FolderNotOwned, path, {}};
@@ -118,7 +99,7 @@ HistoryIssue FolderStepStore::claim()
     // The folders above are the user's cache: created as any program creates them.
     QDir().mkpath(QFileInfo(m_stepsFolder).path());
     HistoryIssue issue;
-    const Fd steps(openPrivateFolder(AT_FDCWD, m_stepsFolder, m_stepsFolder, issue));
+    const UniqueFd steps(openPrivateFolder(AT_FDCWD, m_stepsFolder, m_stepsFolder, issue));
     if (steps.get() < 0) {
         m_refused = issue;
         return m_refused;
@@ -162,8 +143,9 @@ HistoryIssue FolderStepStore::write(int slot, const QByteArray &record)
             return issue;
     }
     const QString path = slotPath(slot);
-    const Fd fd(::openat(m_copyFd, QFile::encodeName(slotName(slot)).constData(),
-                         O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
+    const UniqueFd fd(::openat(m_copyFd, QFile::encodeName(slotName(slot)).constData(),
+                               O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                               0600));
     if (fd.get() < 0) {
         if (errno == ELOOP)
             return {HistoryProblem::SlotNotRegular, path, {}};

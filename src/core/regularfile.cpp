@@ -1,4 +1,5 @@
 #include "regularfile.h"
+#include "uniquefd.h"
 
 #include <QFile>
 
@@ -19,26 +20,9 @@ FileBytes failure(ReadError error, int errnum = 0)
     FileBytes result;
     result.error = error;
     if (errnum != 0)
-        result.reason = QString::fromLocal8Bit(std::strerror(errnum));
+        result.reason = systemReason(errnum);
     return result;
 }
-
-class Fd
-{
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 } // namespace
 
@@ -49,7 +33,7 @@ FileBytes readRegularFile(const QString &path, qint64 limit, Links links)
     if (links == Links::Refuse)
         flags |= O_NOFOLLOW;
     const QByteArray name = QFile::encodeName(path);
-    const Fd fd(::open(name.constData(), flags));
+    const UniqueFd fd(::open(name.constData(), flags));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return failure(ReadError::Missing, errno);

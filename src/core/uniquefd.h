@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <cstring>
+#include <unistd.h>
+#include <utility>
+
+namespace yaoshi
+{
+
+// A file descriptor closed when it goes out of scope.
+class UniqueFd
+{
+public:
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// The system's own words for an errno value.
+inline QString systemReason(int errnum)
+{
+    return QString::fromLocal8Bit(std::strerror(errnum));
+}
+
+} // namespace yaoshi
