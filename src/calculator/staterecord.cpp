@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QVarLengthArray>
 
 #include <charconv>
@@ -29,6 +30,38 @@ void appendQuoted(QString &out, const QString &text)
     }
     out += QStringView(text).mid(from);
     out += u'"';
+}
+
+// The display text, quoted, straight into UTF-8: a display of megabytes is neither built in
+// UTF-16 first nor converted into a copy of its own. Pieces end after a quote, so none splits a
+// surrogate pair. A piece with surrogates goes through toUtf8(), which writes an unpaired one as
+// "?" where the encoder would write U+FFFD.
+void appendQuotedUtf8(QByteArray &out, QStringView text)
+{
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    const auto hasSurrogates = [](QStringView piece) {
+        bool found = false;
+        for (const QChar c : piece)
+            found |= c.isSurrogate();
+        return found;
+    };
+    out += '"';
+    for (qsizetype from = 0;;) {
+        const qsizetype quote = text.indexOf(u'"', from);
+        const QStringView piece = text.sliced(from, (quote < 0 ? text.size() : quote + 1) - from);
+        if (hasSurrogates(piece)) {
+            out += piece.toUtf8();
+        } else {
+            const qsizetype at = out.size();
+            out.resize(at + utf8.requiredSpace(piece.size()));
+            out.truncate(utf8.appendToBuffer(out.data() + at, piece) - out.constData());
+        }
+        if (quote < 0)
+            break;
+        out += '"';
+        from = quote + 1;
+    }
+    out += '"';
 }
 
 // Numbers go through a buffer on the stack: a record is written on every operator key.
@@ -69,7 +102,8 @@ std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
 {
     // Each line is filled where it stands in the list: moving one would copy it.
     QList<Line> lines;
-    lines.reserve(text.count(u'\n') + 1);
+    lines.reserve(
+        std::min<qsizetype>(text.count(u'\n') + 1, 2 + kMaxNums + kMaxOps + kMaxNameLines));
     lines.emplaceBack();
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -192,15 +226,54 @@ QString decode(QByteArrayView bytes)
     return gb.hasError() ? QString() : text;
 }
 
+// A record that starts with the display text in quotes, as every record this program writes:
+// that field, megabytes long, is decoded from UTF-8 on its own into `shown`, and the rest with an
+// empty field in its place into `rest`. False otherwise, or when a part is not whole UTF-8: the
+// record is then decoded whole, which then gives what these two make.
+bool splitShownText(QByteArrayView bytes, QString &shown, QString &rest)
+{
+    if (bytes.isEmpty() || bytes.front() != '"')
+        return false;
+    bool doubled = false;
+    qsizetype close = 1;
+    for (;; close += 2) {
+        close = bytes.indexOf('"', close);
+        if (close < 0)
+            return false;
+        if (close + 1 == bytes.size() || bytes[close + 1] != '"')
+            break;
+        doubled = true;
+    }
+    const auto decoded = [](QByteArrayView part, QString &out) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
+        out = utf8.decode(part);
+        return !utf8.hasError();
+    };
+    QString after;
+    if (!decoded(bytes.sliced(1, close - 1), shown) || !decoded(bytes.sliced(close + 1), after))
+        return false;
+    rest = QStringLiteral("\"\"") + after;
+    if (doubled)
+        shown.replace(QLatin1String("\"\""), QLatin1String("\""));
+    return true;
+}
+
 } // namespace
 
 QByteArray write(const CalcState &s, int slot)
 {
+    return write(s, slot, s.snaptext);
+}
+
+QByteArray write(const CalcState &s, int slot, QStringView text)
+{
     const QString name = slotName(slot);
+    QByteArray record;
+    appendQuotedUtf8(record, text);
     QString out;
-    out.reserve(s.snaptext.size() + 64 + 24 * (s.numtop + s.optop) + 12 * name.size());
+    out.reserve(64 + 24 * (s.numtop + s.optop) + 12 * name.size());
     const auto endLine = [&] { out += QLatin1String("\r\n"); };
-    appendQuoted(out, s.snaptext);
     for (const qint16 v : {s.numtop, s.parens, s.optop, s.numlen, s.pointset}) {
         out += u',';
         appendInteger(out, v);
@@ -224,14 +297,19 @@ QByteArray write(const CalcState &s, int slot)
         appendQuoted(out, name);
         endLine();
     }
-    return out.toUtf8();
+    record += out.toUtf8();
+    return record;
 }
 
 ReadResult read(QByteArrayView bytes, CalcState &state)
 {
     if (bytes.isEmpty())
         return {Error::Empty};
-    const QString text = decode(bytes);
+    QString shown;
+    QString text;
+    const bool split = splitShownText(bytes, shown, text);
+    if (!split)
+        text = decode(bytes);
     if (text.isNull())
         return {Error::UnknownEncoding};
 
@@ -299,7 +377,7 @@ ReadResult read(QByteArrayView bytes, CalcState &state)
             next.ops[pos] = *code;
     }
 
-    next.snaptext = unquoted(head[0].text);
+    next.snaptext = split ? std::move(shown) : unquoted(head[0].text);
     next.changed = head[7].text == kTrue;
     next.stepcount = *stepcount;
     ReadResult result;

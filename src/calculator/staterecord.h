@@ -28,6 +28,8 @@ constexpr qint64 kMaxBytes = 8 * 1024 * 1024;
 // Writes `state` with `state.snaptext` as the display text; the name lines hold the name of step
 // slot `slot` (" 5"), never a folder.
 QByteArray write(const CalcState &state, int slot);
+// The same with `text` as the display text instead of `state.snaptext`.
+QByteArray write(const CalcState &state, int slot, QStringView text);
 
 // Why a record was refused.
 enum class Error {
