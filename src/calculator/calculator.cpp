@@ -122,8 +122,8 @@ QString pressText(KeyCommand command)
     return {};
 }
 
-Calculator::Calculator(CalcDisplay &display, StepStore &steps)
-    : m_display(display), m_history(steps)
+Calculator::Calculator(CalcDisplay &display, StepStore &steps, StepHistory::Writing writing)
+    : m_display(display), m_history(steps, writing)
 {
 }
 
@@ -316,34 +316,43 @@ PressResult Calculator::pressCloseParen()
 
 PressResult Calculator::pressEquals()
 {
-    // Recorded first, also when "=" then does nothing or faults.
-    PressResult result{Fault::None, recordStep()};
     CalcState s = m_s;
+    Fault fault = Fault::None;
     if (s.numlen > 0) {
-        result.fault = pushPendingAndOp(s, Op::End);
+        fault = pushPendingAndOp(s, Op::End);
     } else if (s.optop > 0 && s.topOp() == Op::Closed) {
         s.ops[s.optop] = qint16(Op::End);
     } else {
-        return result;
+        // Recorded also when "=" then does nothing or faults.
+        return {Fault::None, recordStep()};
     }
-    if (result.fault == Fault::None)
-        result.fault = reduce(s);
-    if (result.fault == Fault::None && s.numtop < 1)
-        result.fault = Fault::MissingOperand;
-    if (result.fault != Fault::None)
-        return result;
-    const double value = s.nums[s.numtop];
-    s.numtop = s.optop = s.numlen = s.parens = 0;
-    m_s = std::move(s);
-    appendDisplay(yaoshi::caption(Op::End).toString() + yaoshi::displayForm(value) +
+    if (fault == Fault::None)
+        fault = reduce(s);
+    if (fault == Fault::None && s.numtop < 1)
+        fault = Fault::MissingOperand;
+    if (fault != Fault::None)
+        return {fault, recordStep()};
+    // The step is as "=" found the calculation. The display shows "=" first and the record takes
+    // the text before it, sharing the display's text rather than holding it while it grows.
+    const qsizetype textSize = m_display.text().size();
+    const bool changed = m_s.changed;
+    appendDisplay(yaoshi::caption(Op::End).toString() + yaoshi::displayForm(s.nums[s.numtop]) +
                   QLatin1String("\r\n "));
+    m_s.changed = changed;
+    const PressResult result{Fault::None, recordStep(textSize)};
+    s.numtop = s.optop = s.numlen = s.parens = 0;
+    s.stepcount = m_s.stepcount;
+    s.changed = true;
+    m_s = std::move(s);
     return result;
 }
 
-std::optional<HistoryIssue> Calculator::recordStep()
+std::optional<HistoryIssue> Calculator::recordStep(qsizetype textSize)
 {
     m_s.snaptext = m_display.text();
-    const HistoryIssue issue = m_history.record(m_s);
+    const HistoryIssue issue = m_history.record(m_s, textSize);
+    // Held here, the text would be copied by the display's next append.
+    m_s.snaptext.clear();
     if (!issue || m_historyFailReported)
         return std::nullopt;
     m_historyFailReported = true;
@@ -375,7 +384,9 @@ void Calculator::resetDocument()
 QByteArray Calculator::documentRecord()
 {
     m_s.snaptext = m_display.text();
-    return staterecord::write(m_s, slotOf(m_s.stepcount));
+    QByteArray record = staterecord::write(m_s, slotOf(m_s.stepcount));
+    m_s.snaptext.clear();
+    return record;
 }
 
 staterecord::ReadResult Calculator::openDocument(QByteArrayView record)
@@ -387,6 +398,8 @@ staterecord::ReadResult Calculator::openDocument(QByteArrayView record)
     m_s = std::move(s);
     m_history.restart();
     m_display.setText(m_s.snaptext);
+    // Held here, the text would be copied by the display's first append.
+    m_s.snaptext.clear();
     m_s.changed = false;
     return result;
 }

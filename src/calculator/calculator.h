@@ -47,8 +47,9 @@ QString pressText(KeyCommand command);
 class Calculator
 {
 public:
-    // The steps are kept in `steps`.
-    Calculator(CalcDisplay &display, StepStore &steps);
+    // The steps are kept in `steps`, written as `writing` says.
+    Calculator(CalcDisplay &display, StepStore &steps,
+               StepHistory::Writing writing = StepHistory::Writing::Here);
 
     // Every key of the keypad and the keyboard comes in here.
     PressResult press(KeyCommand command);
@@ -65,6 +66,8 @@ public:
     staterecord::ReadResult openDocument(QByteArrayView record);
 
     const CalcState &state() const { return m_s; }
+    // Waits until the steps recorded so far are written.
+    void finishHistory() const { m_history.finish(); }
 
 private:
     PressResult pressDigit(int digit);
@@ -79,7 +82,7 @@ private:
     PressResult finishOperator(CalcState &s, Op op);
     PressResult stepBack();
     void appendDisplay(const QString &piece);
-    std::optional<HistoryIssue> recordStep();
+    std::optional<HistoryIssue> recordStep(qsizetype textSize = -1);
 
     CalcDisplay &m_display;
     CalcState m_s;

@@ -73,7 +73,8 @@ QFont faceFont(Face face, const QFont &windowFont)
 CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder,
                                    WindowOpeners openers, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)),
-      m_display([this] { m_calc.markChanged(); }), m_steps(stepFolder), m_calc(m_display, m_steps)
+      m_display([this] { m_calc.markChanged(); }), m_steps(stepFolder),
+      m_calc(m_display, m_steps, StepHistory::Writing::Behind)
 {
     setObjectName(QStringLiteral("Frm1"));
     setWindowTitle(QStringLiteral("曜石.1.0"));

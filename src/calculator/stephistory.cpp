@@ -6,28 +6,116 @@
 
 #include <limits>
 
-HistoryIssue StepHistory::record(CalcState &state)
+namespace
+{
+
+// Records asked for while this many are still waiting make the caller wait: each may hold a
+// display text of its own, and a held key must not pile them up.
+constexpr std::size_t kMaxWaiting = 2;
+
+} // namespace
+
+StepHistory::~StepHistory()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+HistoryIssue StepHistory::record(CalcState &state, qsizetype textSize)
 {
     if (state.stepcount == std::numeric_limits<qint32>::max())
         return {};
     ++state.stepcount;
     const int slot = slotOf(state.stepcount);
+    std::unique_lock lock(m_mutex);
     m_written[slot] = {};
-    const QByteArray record = staterecord::write(state, slot);
+    Job job{state, textSize, slot, m_generation};
+    if (m_writing == Writing::Here || !m_wroteOnce) {
+        lock.unlock();
+        m_wroteOnce = true;
+        return write(std::move(job));
+    }
+    m_changed.wait(lock, [&] { return m_jobs.size() < kMaxWaiting; });
+    m_jobs.push_back(std::move(job));
+    const HistoryIssue late = std::exchange(m_late, {});
+    lock.unlock();
+    m_changed.notify_all();
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { writeBehind(); });
+    return late;
+}
+
+// Writes one record and, when it is written whole, marks its slot as one to go back to.
+HistoryIssue StepHistory::write(Job job)
+{
+    QStringView text = job.state.snaptext;
+    if (job.textSize >= 0)
+        text.truncate(job.textSize);
+    const QByteArray record = staterecord::write(job.state, job.slot, text);
+    // The display text goes as soon as it is written down, so that the display need not copy
+    // it to append.
+    const qint32 step = job.state.stepcount;
+    job.state = {};
     if (record.size() > staterecord::kMaxBytes)
         return {HistoryProblem::RecordTooLarge, {}, {}};
-    if (HistoryIssue issue = m_store.write(slot, record))
+    if (HistoryIssue issue = m_store.write(job.slot, record))
         return issue;
-    m_written[slot] = {state.stepcount, record.size(), qHash(record)};
+    const Written written{step, record.size(), qHash(record)};
+    const std::lock_guard lock(m_mutex);
+    if (job.generation == m_generation)
+        m_written[job.slot] = written;
     return {};
+}
+
+void StepHistory::writeBehind()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [&] { return m_stopping || !m_jobs.empty(); });
+        if (m_jobs.empty())
+            return;
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        m_busy = true;
+        lock.unlock();
+        const HistoryIssue issue = write(std::move(job));
+        lock.lock();
+        m_busy = false;
+        if (issue && !m_late)
+            m_late = issue;
+        m_changed.notify_all();
+    }
+}
+
+void StepHistory::finish() const
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_jobs.empty() && !m_busy; });
+}
+
+void StepHistory::restart()
+{
+    const std::lock_guard lock(m_mutex);
+    m_written = {};
+    ++m_generation;
 }
 
 StepHistory::Back StepHistory::back(CalcState &state)
 {
     if (state.stepcount < 2)
         return {};
+    finish();
     const int slot = slotOf(state.stepcount);
-    const Written written = m_written[slot];
+    Written written;
+    {
+        const std::lock_guard lock(m_mutex);
+        written = m_written[slot];
+    }
     if (written.step != state.stepcount)
         return {};
     QByteArray record;

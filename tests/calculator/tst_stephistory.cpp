@@ -19,10 +19,14 @@
 
 // A calculator whose steps are kept in a folder, as the window keeps them.
 struct FolderCopy {
-    explicit FolderCopy(const QString &stepsFolder) : steps(stepsFolder) {}
+    explicit FolderCopy(const QString &stepsFolder,
+                        StepHistory::Writing writing = StepHistory::Writing::Here)
+        : steps(stepsFolder), calc(display, steps, writing)
+    {
+    }
     FolderStepStore steps;
     StringDisplay display{QStringLiteral(" ")};
-    Calculator calc{display, steps};
+    Calculator calc;
 };
 
 struct MemoryCopy {
@@ -146,7 +150,7 @@ void TestStepHistory::goesBack_data()
     row("a step after New", "1 + 2 + new 5 + 6 back back", "5+", 2);
 }
 
-// Memory and folder keep the same steps.
+// Memory and folder keep the same steps, and so does a folder written behind the keys.
 void TestStepHistory::goesBack()
 {
     QFETCH(QString, keys);
@@ -154,11 +158,18 @@ void TestStepHistory::goesBack()
     QFETCH(int, stepcount);
     QTemporaryDir dir;
     FolderCopy folder(dir.filePath(QStringLiteral("steps")));
+    FolderCopy behind(dir.filePath(QStringLiteral("behind")), StepHistory::Writing::Behind);
     MemoryCopy memory;
     QByteArray document;
     QCOMPARE(run(folder.calc, keys, document), PressResult());
     QCOMPARE(folder.display.text(), display);
     QCOMPARE(folder.calc.state().stepcount, stepcount);
+    QCOMPARE(run(behind.calc, keys, document), PressResult());
+    QCOMPARE(behind.display.text(), display);
+    QCOMPARE(behind.calc.state().stepcount, stepcount);
+    behind.calc.finishHistory();
+    for (int slot = 1; slot <= kSteps; ++slot)
+        QCOMPARE(readFile(behind.steps.slotPath(slot)), readFile(folder.steps.slotPath(slot)));
     QCOMPARE(run(memory.calc, keys, document), PressResult());
     QCOMPARE(memory.display.text(), display);
     QCOMPARE(memory.calc.state().stepcount, stepcount);
