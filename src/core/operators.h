@@ -123,7 +123,8 @@ inline double applyBinary(Op op, double left, double right)
     case Op::Div:
         return left / right;
     case Op::Pow:
-        return std::pow(left, right);
+        // The square correctly rounded, as a product is; pow may be half an ulp off.
+        return right == 2 ? left * left : std::pow(left, right);
     case Op::OpenParen:
     case Op::Closed:
     case Op::Sin:

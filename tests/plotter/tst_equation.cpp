@@ -129,6 +129,9 @@ void TestEquation::evaluates_data()
     row("leading minus negates", "- x", 3, "-3");
     row("negated group squared", "( - x ) ^ 2", 3, " 9");
     row("leading minus before a power", "- x ^ 2 + 1", 3, "-8");
+    // 99999999² lies halfway between two doubles; pow rounds it the other way.
+    row("square of a computed 2 rounds as a product", "x ^ ( 3 - 1 ) - 9999999800000000", 99999999,
+        " 0");
     // Powers wait on the stack: 100 values fit a group, 101 do not. Sums reduce as they go, so
     // any number of terms fits.
     const QByteArray hundred = "2" + QByteArray(" ^ 1").repeated(99);
