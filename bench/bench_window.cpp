@@ -240,6 +240,7 @@ void WindowKey(benchmark::State &state, Key which, const Document &doc)
     h.open(h.write(doc));
     if (which == Key::Edit)
         h.startEditing();
+    int pressed = 0;
     const auto untimed = [&] {
         switch (which) {
         case Key::Digit:
@@ -250,9 +251,9 @@ void WindowKey(benchmark::State &state, Key which, const Document &doc)
             h.key(Qt::Key_1);
             break;
         case Key::Equals:
-            // "=" ends the line: step back, so that the next "=" meets the document as it was.
-            // Going back keeps the entry.
-            if (h.state().numlen == 0)
+            // "=" ends the line: step back after it, so that the next "=" meets the document as
+            // it was, the entry typed before the first one included.
+            if (pressed == 0)
                 h.key(Qt::Key_1);
             else
                 h.key(Qt::Key_Up);
@@ -273,6 +274,7 @@ void WindowKey(benchmark::State &state, Key which, const Document &doc)
     const Qt::KeyboardModifiers modifiers =
         which == Key::Operator ? Qt::KeypadModifier : Qt::NoModifier;
     sample(state, samplesFor(doc), untimed, [&] {
+        ++pressed;
         return timed([&] {
             h.key(timedKey[int(which)], modifiers);
             Harness::settle();

@@ -68,7 +68,7 @@ checks.append(("OperatorPress/1024 < 100 us", ns["OperatorPress/1024"] < 100e3))
 
 def check(what, name, key, limit):
     if name in window and key in window[name]:
-        checks.append((f"{what} ({window[name][key]:.1f})", window[name][key] <= limit))
+        checks.append((f"{what} ({window[name][key]:.3g})", window[name][key] <= limit))
     else:
         checks.append((f"{what} (not measured)", False))
 
