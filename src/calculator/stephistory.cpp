@@ -35,10 +35,14 @@ HistoryIssue StepHistory::record(CalcState &state, qsizetype textSize)
     std::unique_lock lock(m_mutex);
     m_written[slot] = {};
     Job job{state, textSize, slot, m_generation};
-    if (m_writing == Writing::Here || !m_wroteOnce) {
+    if (m_writing == Writing::Here) {
         lock.unlock();
-        m_wroteOnce = true;
         return write(std::move(job));
+    }
+    if (!m_prepared) {
+        m_prepared = true;
+        if (HistoryIssue issue = m_store.prepare())
+            return issue;
     }
     m_changed.wait(lock, [&] { return m_jobs.size() < kMaxWaiting; });
     m_jobs.push_back(std::move(job));

@@ -33,8 +33,8 @@ public:
 
     // Raises the counter of `state` and keeps `state` (its snaptext as the display text, or the
     // first `textSize` characters of it) as the record of that step. Written behind, a record
-    // that fails says so at the next record; the first record is written here, so that a history
-    // that cannot be kept says so at once.
+    // that fails says so at the next record; a store that cannot be written at all says so at
+    // once, at the first.
     HistoryIssue record(CalcState &state, qsizetype textSize = -1);
 
     struct Back {
@@ -69,7 +69,7 @@ private:
 
     StepStore &m_store;
     const Writing m_writing;
-    bool m_wroteOnce = false;
+    bool m_prepared = false;
 
     // Guards what follows: the writing thread and the caller's share it.
     mutable std::mutex m_mutex;

@@ -46,6 +46,9 @@ public:
     virtual HistoryIssue write(int slot, const QByteArray &record) = 0;
     // Reads what `slot` holds into `record`.
     virtual HistoryIssue read(int slot, QByteArray &record) = 0;
+    // Makes the store ready to write, so that one that cannot keep slots says so before the
+    // first write does.
+    virtual HistoryIssue prepare() { return {}; }
 };
 
 // Slots held in memory, for tools and fuzzing that must not touch the disk.
@@ -77,6 +80,7 @@ public:
 
     HistoryIssue write(int slot, const QByteArray &record) override;
     HistoryIssue read(int slot, QByteArray &record) override;
+    HistoryIssue prepare() override { return m_copyFd < 0 ? claim() : HistoryIssue(); }
 
     // This copy's folder, once the first write has claimed it; empty before.
     QString copyFolder() const { return m_copyFolder; }
