@@ -361,11 +361,16 @@ std::optional<HistoryIssue> Calculator::recordStep(qsizetype textSize)
 
 PressResult Calculator::stepBack()
 {
-    const StepHistory::Back back = m_history.back(m_s);
+    const StepHistory::Back back = m_history.back(m_s, m_display.text());
     if (back.issue)
         return {Fault::None, back.issue};
     if (back.restored) {
-        m_display.setText(m_s.snaptext);
+        if (back.shownPart >= 0)
+            m_display.truncate(back.shownPart);
+        else
+            m_display.setText(m_s.snaptext);
+        // Held here, the text would be copied by the display's next append.
+        m_s.snaptext.clear();
         m_s.changed = true;
     }
     return {};

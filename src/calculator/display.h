@@ -15,6 +15,8 @@ public:
     virtual QChar lastChar() const = 0;
     virtual void append(const QString &piece) = 0;
     virtual void setText(const QString &text) = 0;
+    // Keeps the first `size` characters, as setText with them would.
+    virtual void truncate(qsizetype size) = 0;
 };
 
 // A display held in a plain string, for tests, benchmarks and tools without a window.
@@ -27,6 +29,7 @@ public:
     QChar lastChar() const override;
     void append(const QString &piece) override { m_text += piece; }
     void setText(const QString &text) override { m_text = text; }
+    void truncate(qsizetype size) override { m_text.truncate(size); }
 
 private:
     QString m_text;

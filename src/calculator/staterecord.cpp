@@ -227,10 +227,10 @@ QString decode(QByteArrayView bytes)
 }
 
 // A record that starts with the display text in quotes, as every record this program writes:
-// that field, megabytes long, is decoded from UTF-8 on its own into `shown`, and the rest with an
-// empty field in its place into `rest`. False otherwise, or when a part is not whole UTF-8: the
-// record is then decoded whole, which then gives what these two make.
-bool splitShownText(QByteArrayView bytes, QString &shown, QString &rest)
+// that field, megabytes long, is decoded from UTF-8 on its own into `shown` (unless it is left
+// out), and the rest with an empty field in its place into `rest`. False otherwise, or when a part
+// is not whole UTF-8: the record is then decoded whole, which then gives what these two make.
+bool splitShownText(QByteArrayView bytes, QString &shown, QString &rest, Text text)
 {
     if (bytes.isEmpty() || bytes.front() != '"')
         return false;
@@ -251,7 +251,8 @@ bool splitShownText(QByteArrayView bytes, QString &shown, QString &rest)
         return !utf8.hasError();
     };
     QString after;
-    if (!decoded(bytes.sliced(1, close - 1), shown) || !decoded(bytes.sliced(close + 1), after))
+    if ((text == Text::Decode && !decoded(bytes.sliced(1, close - 1), shown)) ||
+        !decoded(bytes.sliced(close + 1), after))
         return false;
     rest = QStringLiteral("\"\"") + after;
     if (doubled)
@@ -301,13 +302,13 @@ QByteArray write(const CalcState &s, int slot, QStringView text)
     return record;
 }
 
-ReadResult read(QByteArrayView bytes, CalcState &state)
+ReadResult read(QByteArrayView bytes, CalcState &state, Text shownText)
 {
     if (bytes.isEmpty())
         return {Error::Empty};
     QString shown;
     QString text;
-    const bool split = splitShownText(bytes, shown, text);
+    const bool split = splitShownText(bytes, shown, text, shownText);
     if (!split)
         text = decode(bytes);
     if (text.isNull())
@@ -381,6 +382,7 @@ ReadResult read(QByteArrayView bytes, CalcState &state)
     next.changed = head[7].text == kTrue;
     next.stepcount = *stepcount;
     ReadResult result;
+    result.textLeftOut = split && shownText == Text::LeaveOut;
     if (fullLayout) {
         next.numtop = *numtop;
         next.parens = *parens;

@@ -56,12 +56,18 @@ struct ReadResult {
     // An older record that kept only the odd stack positions, with entries in the even ones: its
     // text, flag and step count were read, and the calculation it was in starts afresh.
     bool calculationDropped = false;
+    // The display text was left out, as asked: `state.snaptext` is null.
+    bool textLeftOut = false;
     bool ok() const { return error == Error::None; }
     bool operator==(const ReadResult &) const = default;
 };
 
+// Whether read() decodes the display text, or leaves it out of a record that this program wrote
+// and whose text the caller already holds, so that megabytes are not decoded again.
+enum class Text { Decode, LeaveOut };
+
 // Reads a record over `state`. On success `state` holds the record; otherwise `state` is
 // untouched.
-ReadResult read(QByteArrayView bytes, CalcState &state);
+ReadResult read(QByteArrayView bytes, CalcState &state, Text text = Text::Decode);
 
 } // namespace staterecord

@@ -61,6 +61,8 @@ HistoryIssue StepHistory::write(Job job)
     if (job.textSize >= 0)
         text.truncate(job.textSize);
     const QByteArray record = staterecord::write(job.state, job.slot, text);
+    const qsizetype textSize = text.size();
+    const size_t textHash = qHash(text);
     // The display text goes as soon as it is written down, so that the display need not copy
     // it to append.
     const qint32 step = job.state.stepcount;
@@ -69,7 +71,7 @@ HistoryIssue StepHistory::write(Job job)
         return {HistoryProblem::RecordTooLarge, {}, {}};
     if (HistoryIssue issue = m_store.write(job.slot, record))
         return issue;
-    const Written written{step, record.size(), qHash(record)};
+    const Written written{step, record.size(), qHash(record), textSize, textHash};
     const std::lock_guard lock(m_mutex);
     if (job.generation == m_generation)
         m_written[job.slot] = written;
@@ -109,7 +111,7 @@ void StepHistory::restart()
     ++m_generation;
 }
 
-StepHistory::Back StepHistory::back(CalcState &state)
+StepHistory::Back StepHistory::back(CalcState &state, QStringView shown)
 {
     if (state.stepcount < 2)
         return {};
@@ -124,11 +126,17 @@ StepHistory::Back StepHistory::back(CalcState &state)
         return {};
     QByteArray record;
     if (HistoryIssue issue = m_store.read(slot, record))
-        return {false, issue};
+        return {false, -1, issue};
     // The very bytes written for this step, so the record reads back whole with this counter.
-    if (record.size() != written.size || qHash(record) != written.hash ||
-        !staterecord::read(record, state).ok())
-        return {false, {HistoryProblem::BackChanged, {}, {}}};
+    if (record.size() != written.size || qHash(record) != written.hash)
+        return {false, -1, {HistoryProblem::BackChanged, {}, {}}};
+    // Its text, megabytes long, is read again only when the display no longer starts with it.
+    const bool shownStillStarts = written.textSize <= shown.size() &&
+                                  qHash(shown.first(written.textSize)) == written.textHash;
+    const staterecord::ReadResult read = staterecord::read(
+        record, state, shownStillStarts ? staterecord::Text::LeaveOut : staterecord::Text::Decode);
+    if (!read.ok())
+        return {false, -1, {HistoryProblem::BackChanged, {}, {}}};
     --state.stepcount;
-    return {true, {}};
+    return {true, read.textLeftOut ? written.textSize : -1, {}};
 }

@@ -39,11 +39,15 @@ public:
 
     struct Back {
         bool restored = false;
+        // When the step's display text is the start of `shown`, its length; it is then left out
+        // of `state.snaptext`. Otherwise -1.
+        qsizetype shownPart = -1;
         HistoryIssue issue;
     };
     // Reads the record of the counter's step over `state` and lowers the counter by one. Nothing
-    // to go back to, or a slot that is not as written, leaves `state` as it was.
-    Back back(CalcState &state);
+    // to go back to, or a slot that is not as written, leaves `state` as it was. `shown` is the
+    // display text now: a record's text that still starts it need not be read again.
+    Back back(CalcState &state, QStringView shown = {});
 
     // Forgets every step kept so far: going back stops at the next step recorded.
     void restart();
@@ -56,6 +60,8 @@ private:
         qint32 step = 0;
         qsizetype size = 0;
         size_t hash = 0;
+        qsizetype textSize = 0;
+        size_t textHash = 0;
     };
     struct Job {
         CalcState state;

@@ -1,10 +1,13 @@
 #include "textboxdisplay.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -206,13 +209,9 @@ void TextBoxDisplay::setText(const QString &text)
 {
     if (!m_box)
         return;
-    // Going back a step mostly drops what came after the step: only that tail leaves the box. A
-    // start of the shown text reads back as it is, unless it ends inside a line break.
-    if (text.size() <= m_text.size() && !text.endsWith(u'\r') && m_text.startsWith(text) &&
-        cutTo(text.size())) {
-        m_boxLength = m_box->document()->characterCount() - 1;
-        return showEnd();
-    }
+    // Going back a step mostly drops what came after the step: only that tail leaves the box.
+    if (text.size() <= m_text.size() && m_text.startsWith(text) && cutAt(text.size()))
+        return;
     bool lineSeparators = false;
     QString shown = displayForm(text, lineSeparators);
     stopLoading();
@@ -224,12 +223,62 @@ void TextBoxDisplay::setText(const QString &text)
                                ? lineStart(m_text, m_text.size() - kFirstChunk)
                                : 0;
     m_changing = true;
-    m_box->setPlainText(from == 0 ? text : m_text.sliced(from));
+    setBoxText(from == 0 ? text : m_text.sliced(from));
     m_changing = false;
     m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
     if (from > 0)
         startLoading(from);
+}
+
+void TextBoxDisplay::truncate(qsizetype size)
+{
+    if (m_box && !cutAt(size))
+        setText(m_text.first(std::min(size, m_text.size())));
+}
+
+// Cuts the text after its first `size` characters when that leaves the box as setting that start
+// whole would. A start of the shown text reads back as it is, unless it ends inside a line break.
+bool TextBoxDisplay::cutAt(qsizetype size)
+{
+    if (size > m_text.size() || (size > 0 && m_text[size - 1] == u'\r') || !cutTo(size))
+        return false;
+    m_boxLength = m_box->document()->characterCount() - 1;
+    showEnd();
+    return true;
+}
+
+// Sets the box's text anew, as its setPlainText would, leaving its layout with no widest line to
+// look for later.
+//
+// The box's layout keeps the number of its widest paragraph. When that paragraph is laid out
+// narrower, as the growing last line is after a step back or a deletion, the layout looks through
+// every paragraph for the next widest: tens of milliseconds in a long document. Lines wrap, so
+// none is wider than the box. Two paragraph breaks made at the start of an empty document and
+// the second taken out again leave that number past the last paragraph, where later edits keep
+// it, provided nothing is laid out in between; the box tells its layout its width as the widest
+// at every resize, and a resize to the same size makes it do so now, while there is little to
+// lay out again. The break that is left goes after the text is in.
+void TextBoxDisplay::setBoxText(const QString &text)
+{
+    QTextDocument *doc = m_box->document();
+    m_box->setPlainText(QString());
+    QTextCursor cursor(doc);
+    {
+        const QSignalBlocker quiet(doc->documentLayout());
+        cursor.insertText(QStringLiteral("\n\n"));
+        cursor.setPosition(1);
+        cursor.deleteChar();
+    }
+    QResizeEvent resize(m_box->viewport()->size(), QSize(-1, -1));
+    QCoreApplication::sendEvent(m_box->viewport(), &resize);
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    cursor.setPosition(0);
+    cursor.insertText(text);
+    cursor.deleteChar();
+    doc->setUndoRedoEnabled(undo);
+    doc->clearUndoRedoStacks();
 }
 
 // Cuts the text to its first `size` characters, as setting that text whole would: the undo

@@ -38,10 +38,13 @@ public:
     QChar lastChar() const override;
     void append(const QString &piece) override;
     void setText(const QString &text) override;
+    void truncate(qsizetype size) override;
 
 private:
     void boxChanged(int from, int removed, int added);
     void rereadBox();
+    void setBoxText(const QString &text);
+    bool cutAt(qsizetype size);
     bool cutTo(qsizetype size);
     void startLoading(qsizetype from);
     void loadChunk();
