@@ -1,10 +1,10 @@
 #include "staterecord.h"
 
-#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -16,68 +16,63 @@ namespace staterecord
 namespace
 {
 
-const QString kTrue = QStringLiteral("#TRUE#");
-const QString kFalse = QStringLiteral("#FALSE#");
+constexpr QLatin1StringView kTrue("#TRUE#");
+constexpr QLatin1StringView kFalse("#FALSE#");
 
-void appendQuoted(QString &out, const QString &text)
-{
-    out += u'"';
-    qsizetype from = 0;
-    for (qsizetype q = text.indexOf(u'"'); q >= 0; q = text.indexOf(u'"', from)) {
-        out += QStringView(text).mid(from, q - from + 1);
-        out += u'"';
-        from = q + 1;
-    }
-    out += QStringView(text).mid(from);
-    out += u'"';
-}
+// A record is written on every operator key: straight into a buffer sized for the worst case,
+// with no appending (and so no checks for room) along the way.
 
-// The display text, quoted, straight into UTF-8: a display of megabytes is neither built in
-// UTF-16 first nor converted into a copy of its own. Pieces end after a quote, so none splits a
-// surrogate pair. A piece with surrogates goes through toUtf8(), which writes an unpaired one as
-// "?" where the encoder would write U+FFFD.
-void appendQuotedUtf8(QByteArray &out, QStringView text)
+// A text, quoted, straight into UTF-8: a display of megabytes is neither built in UTF-16 first
+// nor converted into a copy of its own. At most three bytes a character, two for a quote.
+// Pieces end after a quote, so none splits a surrogate pair. A piece with an unpaired surrogate
+// goes through toUtf8(), which writes it as "?" where the encoder would write U+FFFD; paired
+// ones both write alike.
+char *writeQuoted(char *out, QStringView text)
 {
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    const auto hasSurrogates = [](QStringView piece) {
-        bool found = false;
-        for (const QChar c : piece)
-            found |= c.isSurrogate();
-        return found;
-    };
-    out += '"';
+    *out++ = '"';
     for (qsizetype from = 0;;) {
         const qsizetype quote = text.indexOf(u'"', from);
         const QStringView piece = text.sliced(from, (quote < 0 ? text.size() : quote + 1) - from);
-        if (hasSurrogates(piece)) {
-            out += piece.toUtf8();
+        if (!piece.isValidUtf16()) {
+            const QByteArray bytes = piece.toUtf8();
+            out = std::copy(bytes.begin(), bytes.end(), out);
         } else {
-            const qsizetype at = out.size();
-            out.resize(at + utf8.requiredSpace(piece.size()));
-            out.truncate(utf8.appendToBuffer(out.data() + at, piece) - out.constData());
+            out = utf8.appendToBuffer(out, piece);
         }
         if (quote < 0)
             break;
-        out += '"';
+        *out++ = '"';
         from = quote + 1;
     }
-    out += '"';
+    *out++ = '"';
+    return out;
 }
 
-// Numbers go through a buffer on the stack: a record is written on every operator key.
-void appendInteger(QString &out, qint32 value)
+constexpr qsizetype quotedSpace(qsizetype size)
 {
-    char buf[16];
-    const auto result = std::to_chars(buf, buf + sizeof buf, value);
-    out += QLatin1StringView(buf, result.ptr);
+    return 3 * size + 2;
 }
 
-void appendReal(QString &out, double value)
+// At most 11 bytes.
+char *writeInteger(char *out, qint32 value)
 {
-    char buf[40];
-    const auto result = std::to_chars(buf, buf + sizeof buf, value);
-    for (char *p = buf; p != result.ptr; ++p)
-        out += QLatin1Char(*p == 'e' ? 'E' : *p);
+    return std::to_chars(out, out + 11, value).ptr;
+}
+
+// At most 24 bytes ("-2.2250738585072014E-308").
+char *writeReal(char *out, double value)
+{
+    char *const end = std::to_chars(out, out + 24, value).ptr;
+    std::replace(out, end, 'e', 'E');
+    return end;
+}
+
+char *writeLineEnd(char *out)
+{
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
 }
 
 // A field as a view of the record's text: reading a record must not cost an allocation per line,
@@ -86,8 +81,46 @@ struct Field {
     QStringView text; // of a quoted field: between its quotes, inner quotes still doubled
     bool quoted = false;
 };
-// Most lines hold one field, kept inline.
-using Line = QVarLengthArray<Field, 1>;
+// The fields of the first line: the display text, five counters, the entry, the flag, the step.
+constexpr qsizetype kHeadFields = 9;
+
+// The fields of a record line by line, all in one array: every line of a record this program
+// writes fits in the room kept inline, so that going back, which reads a record on a key press,
+// allocates nothing for them.
+class Lines
+{
+public:
+    struct Line {
+        const Field *fields;
+        qsizetype count;
+        qsizetype size() const { return count; }
+        const Field &front() const { return fields[0]; }
+        const Field &operator[](qsizetype i) const { return fields[i]; }
+    };
+
+    void startLine() { m_starts.append(m_fields.size()); }
+    // Adds a field to the last line.
+    void append(const Field &field) { m_fields.append(field); }
+    void removeLast()
+    {
+        m_fields.resize(m_starts.back());
+        m_starts.removeLast();
+    }
+    qsizetype size() const { return m_starts.size(); }
+    bool isEmpty() const { return m_starts.isEmpty(); }
+    Line operator[](qsizetype k) const
+    {
+        const qsizetype end = k + 1 < size() ? m_starts[k + 1] : m_fields.size();
+        return {m_fields.constData() + m_starts[k], end - m_starts[k]};
+    }
+    Line front() const { return (*this)[0]; }
+    Line back() const { return (*this)[size() - 1]; }
+
+private:
+    static constexpr qsizetype kInline = kHeadFields + kMaxNums + kMaxOps + kMaxNameLines;
+    QVarLengthArray<Field, kInline> m_fields;
+    QVarLengthArray<qsizetype, kInline> m_starts;
+};
 
 QString unquoted(QStringView text)
 {
@@ -98,13 +131,9 @@ QString unquoted(QStringView text)
 
 // Splits the text into lines of fields. A quoted field runs to its closing quote, line breaks
 // included; "" inside it stands for one quote.
-std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
+bool splitFields(const QString &text, Lines &lines, ReadResult &error)
 {
-    // Each line is filled where it stands in the list: moving one would copy it.
-    QList<Line> lines;
-    lines.reserve(
-        std::min<qsizetype>(text.count(u'\n') + 1, 2 + kMaxNums + kMaxOps + kMaxNameLines));
-    lines.emplaceBack();
+    lines.startLine();
     qsizetype i = 0;
     const qsizetype n = text.size();
     const auto atLineEnd = [&] { return i >= n || text[i] == u'\r' || text[i] == u'\n'; };
@@ -125,7 +154,7 @@ std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
                 const qsizetype q = text.indexOf(u'"', i);
                 if (q < 0) {
                     error = {Error::UnclosedQuote};
-                    return std::nullopt;
+                    return false;
                 }
                 i = q + 1;
                 if (i < n && text[i] == u'"') {
@@ -139,7 +168,7 @@ std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
                 ++i;
             if (!atLineEnd() && text[i] != u',') {
                 error = {Error::TextAfterQuote, int(lines.size())};
-                return std::nullopt;
+                return false;
             }
         } else {
             // Qt's searches rather than a test per character: the field ends at a comma or at
@@ -153,20 +182,20 @@ std::optional<QList<Line>> splitFields(const QString &text, ReadResult &error)
             field.text = rest.trimmed();
             i += rest.size();
         }
-        lines.back().append(field);
+        lines.append(field);
         if (i < n && text[i] == u',') {
             ++i;
             continue;
         }
         skipLineEnd();
         if (i < n)
-            lines.emplaceBack();
+            lines.startLine();
     }
     // Blank lines at the end (a final line break, an editor's extra newline) carry nothing.
     while (!lines.isEmpty() && lines.back().size() == 1 && !lines.back()[0].quoted &&
            lines.back()[0].text.isEmpty())
         lines.removeLast();
-    return lines;
+    return true;
 }
 
 // The characters as the number readers take them; none beyond ASCII belongs to a number.
@@ -269,36 +298,38 @@ QByteArray write(const CalcState &s, int slot)
 
 QByteArray write(const CalcState &s, int slot, QStringView text)
 {
-    const QString name = slotName(slot);
-    QByteArray record;
-    appendQuotedUtf8(record, text);
-    QString out;
-    out.reserve(64 + 24 * (s.numtop + s.optop) + 12 * name.size());
-    const auto endLine = [&] { out += QLatin1String("\r\n"); };
+    const QString entry = s.pendingText();
+    QByteArray record(quotedSpace(text.size()) + 5 * 7 + 1 + quotedSpace(entry.size()) + 1 +
+                          kFalse.size() + 1 + 11 + 2 + 26 * s.numtop + 13 * s.optop +
+                          kNameLines * 16,
+                      Qt::Uninitialized);
+    char *out = writeQuoted(record.data(), text);
     for (const qint16 v : {s.numtop, s.parens, s.optop, s.numlen, s.pointset}) {
-        out += u',';
-        appendInteger(out, v);
+        *out++ = ',';
+        out = writeInteger(out, v);
     }
-    out += u',';
-    appendQuoted(out, s.pendingText());
-    out += u',';
-    out += s.changed ? kTrue : kFalse;
-    out += u',';
-    appendInteger(out, s.stepcount);
-    endLine();
-    for (int k = 1; k <= s.numtop; ++k) {
-        appendReal(out, s.nums[k]);
-        endLine();
-    }
-    for (int k = 1; k <= s.optop; ++k) {
-        appendInteger(out, s.ops[k]);
-        endLine();
-    }
-    for (int k = 0; k < kNameLines; ++k) {
-        appendQuoted(out, name);
-        endLine();
-    }
-    record += out.toUtf8();
+    *out++ = ',';
+    out = writeQuoted(out, entry);
+    *out++ = ',';
+    const QLatin1StringView flag = s.changed ? kTrue : kFalse;
+    out = std::copy(flag.begin(), flag.end(), out);
+    *out++ = ',';
+    out = writeLineEnd(writeInteger(out, s.stepcount));
+    for (int k = 1; k <= s.numtop; ++k)
+        out = writeLineEnd(writeReal(out, s.nums[k]));
+    for (int k = 1; k <= s.optop; ++k)
+        out = writeLineEnd(writeInteger(out, s.ops[k]));
+    // The slot's name as slotName() gives it, a blank and the number, quoted.
+    char *const names = out;
+    *out++ = '"';
+    *out++ = ' ';
+    out = writeInteger(out, slot);
+    *out++ = '"';
+    out = writeLineEnd(out);
+    const std::ptrdiff_t nameLine = out - names;
+    for (int k = 1; k < kNameLines; ++k)
+        out = std::copy_n(names, nameLine, out);
+    record.truncate(out - record.constData());
     return record;
 }
 
@@ -315,13 +346,13 @@ ReadResult read(QByteArrayView bytes, CalcState &state, Text shownText)
         return {Error::UnknownEncoding};
 
     ReadResult error;
-    const auto lines = splitFields(text, error);
-    if (!lines)
+    Lines lines;
+    if (!splitFields(text, lines, error))
         return error;
-    if (lines->isEmpty() || lines->front().size() != 9)
+    if (lines.isEmpty() || lines.front().size() != kHeadFields)
         return {Error::HeadFieldCount, 1};
 
-    const Line &head = lines->front();
+    const Lines::Line head = lines.front();
     CalcState next = state;
     if (!head[0].quoted || !head[6].quoted)
         return {Error::HeadUnquoted, 1};
@@ -343,7 +374,7 @@ ReadResult read(QByteArrayView bytes, CalcState &state, Text shownText)
     // The stack lines run up to the first quoted line; their count tells the full layout from
     // the older one that kept only positions 1, 3, 5, ...
     qsizetype stackLines = 0;
-    while (1 + stackLines < lines->size() && !(*lines)[1 + stackLines].front().quoted)
+    while (1 + stackLines < lines.size() && !lines[1 + stackLines].front().quoted)
         ++stackLines;
     const int full = *numtop + *optop;
     const int oddOnly = (*numtop + 1) / 2 + (*optop + 1) / 2;
@@ -353,25 +384,25 @@ ReadResult read(QByteArrayView bytes, CalcState &state, Text shownText)
     const bool fullLayout = stackLines == full;
     const int step = fullLayout ? 1 : 2;
 
-    const qsizetype names = lines->size() - 1 - stackLines;
+    const qsizetype names = lines.size() - 1 - stackLines;
     if (names < kNameLines || names > kMaxNameLines)
         return {Error::NameLineCount};
-    for (qsizetype k = 1; k < lines->size(); ++k) {
-        const Line &line = (*lines)[k];
+    for (qsizetype k = 1; k < lines.size(); ++k) {
+        const Lines::Line line = lines[k];
         if (line.size() != 1 || (k > stackLines && !line.front().quoted))
             return {Error::LineFormat, int(k) + 1};
     }
 
     qsizetype lineNo = 1;
     for (int pos = 1; pos <= *numtop; pos += step, ++lineNo) {
-        const auto value = toReal((*lines)[lineNo].front());
+        const auto value = toReal(lines[lineNo].front());
         if (!value)
             return {Error::NotFinite, int(lineNo) + 1};
         if (fullLayout)
             next.nums[pos] = *value;
     }
     for (int pos = 1; pos <= *optop; pos += step, ++lineNo) {
-        const auto code = toInteger<qint16>((*lines)[lineNo].front());
+        const auto code = toInteger<qint16>(lines[lineNo].front());
         if (!code || !yaoshi::opFromCode(*code) || Op(*code) == Op::End)
             return {Error::NotOperator, int(lineNo) + 1};
         if (fullLayout)
