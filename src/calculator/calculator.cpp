@@ -76,10 +76,24 @@ Fault pushPendingAndOp(CalcState &s, Op op)
     return fault != Fault::None ? fault : pushOp(s, op);
 }
 
+// Lets a keystroke append to the pending entry: a new number starts from nothing.
+void startEntry(CalcState &s)
+{
+    if (s.numlen == 0)
+        s.entry.truncate(0);
+}
+
 void placeEntry(CalcState &s, const QString &text)
 {
     s.numlen = kPlacedEntry;
     s.entry = text;
+}
+
+// A caption as display text: the caption's literal itself, not a copy, as every key shows one.
+QString captionText(Op op)
+{
+    const QStringView caption = yaoshi::caption(op);
+    return QString::fromRawData(caption.constData(), caption.size());
 }
 
 PressResult faulted(Fault fault)
@@ -93,6 +107,10 @@ QString pressText(KeyCommand command)
 {
     switch (command.action) {
     case KeyAction::Digit:
+        if (command.index >= 0 && command.index <= 9) {
+            const QStringView digit = QStringView(u"0123456789").mid(command.index, 1);
+            return QString::fromRawData(digit.constData(), 1);
+        }
         return QString::number(command.index);
     case KeyAction::Point:
         return QStringLiteral(".");
@@ -103,18 +121,18 @@ QString pressText(KeyCommand command)
     case KeyAction::Function:
     case KeyAction::Operator:
         if (const auto op = yaoshi::opFromCode(command.index))
-            return yaoshi::caption(*op).toString();
+            return captionText(*op);
         return {};
     case KeyAction::OpenParen:
-        return yaoshi::caption(Op::OpenParen).toString();
+        return captionText(Op::OpenParen);
     case KeyAction::CloseParen:
-        return yaoshi::caption(Op::Closed).toString();
+        return captionText(Op::Closed);
     case KeyAction::Power:
-        return yaoshi::caption(Op::Pow).toString();
+        return captionText(Op::Pow);
     case KeyAction::Factorial:
         return QStringLiteral("!");
     case KeyAction::Equals:
-        return yaoshi::caption(Op::End).toString();
+        return captionText(Op::End);
     case KeyAction::None:
     case KeyAction::StepBack:
         break;
@@ -175,7 +193,9 @@ PressResult Calculator::pressDigit(int digit)
     if (m_s.numlen >= kMaxEntry)
         return faulted(Fault::EntryFull);
     const QString d = pressText({KeyAction::Digit, digit});
-    m_s.entry = m_s.pendingText() + u' ' + d;
+    startEntry(m_s);
+    m_s.entry += u' ';
+    m_s.entry += d;
     ++m_s.numlen;
     appendDisplay(d);
     return {};
@@ -187,7 +207,8 @@ PressResult Calculator::pressPoint()
         return {};
     if (m_s.numlen >= kMaxEntry)
         return faulted(Fault::EntryFull);
-    m_s.entry = m_s.pendingText() + u'.';
+    startEntry(m_s);
+    m_s.entry += u'.';
     ++m_s.numlen;
     m_s.pointset = 1;
     appendDisplay(pressText({KeyAction::Point}));
@@ -209,7 +230,7 @@ PressResult Calculator::pressFunction(int code)
         return {};
     if (const Fault fault = pushOp(m_s, *function); fault != Fault::None)
         return faulted(fault);
-    appendDisplay(yaoshi::caption(*function).toString());
+    appendDisplay(captionText(*function));
     return {};
 }
 
@@ -220,7 +241,7 @@ PressResult Calculator::pressOpenParen()
     if (const Fault fault = pushOp(m_s, Op::OpenParen); fault != Fault::None)
         return faulted(fault);
     ++m_s.parens;
-    appendDisplay(yaoshi::caption(Op::OpenParen).toString());
+    appendDisplay(captionText(Op::OpenParen));
     return {};
 }
 
@@ -240,7 +261,7 @@ PressResult Calculator::finishOperator(CalcState &s, Op op)
     if (const Fault fault = reduce(s); fault != Fault::None)
         return faulted(fault);
     m_s = std::move(s);
-    appendDisplay(yaoshi::caption(op).toString());
+    appendDisplay(captionText(op));
     return {Fault::None, recordStep()};
 }
 
@@ -310,7 +331,7 @@ PressResult Calculator::pressCloseParen()
     --s.parens;
     --s.optop;
     m_s = std::move(s);
-    appendDisplay(yaoshi::caption(Op::Closed).toString());
+    appendDisplay(captionText(Op::Closed));
     return {};
 }
 
@@ -336,8 +357,13 @@ PressResult Calculator::pressEquals()
     // the text before it, sharing the display's text rather than holding it while it grows.
     const qsizetype textSize = m_display.text().size();
     const bool changed = m_s.changed;
-    appendDisplay(yaoshi::caption(Op::End).toString() + yaoshi::displayForm(s.nums[s.numtop]) +
-                  QLatin1String("\r\n "));
+    const QString value = yaoshi::displayForm(s.nums[s.numtop]);
+    QString shown;
+    shown.reserve(1 + value.size() + 3);
+    shown += yaoshi::caption(Op::End);
+    shown += value;
+    shown += u"\r\n ";
+    appendDisplay(shown);
     m_s.changed = changed;
     const PressResult result{Fault::None, recordStep(textSize)};
     s.numtop = s.optop = s.numlen = s.parens = 0;

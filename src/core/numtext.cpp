@@ -1,5 +1,7 @@
 #include "numtext.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -122,12 +124,15 @@ QString plainForm(double value)
 
 double readEntry(QStringView text)
 {
-    std::string number;
-    number.reserve(text.size());
+    // The characters that count, blanks dropped, after two spare places (see below). None beyond
+    // ASCII belongs to a number.
+    constexpr qsizetype kSpare = 2;
+    QVarLengthArray<char, 64> buffer(kSpare);
     for (const QChar c : text) {
         if (c != u' ')
-            number += char(c.unicode() < 128 ? c.unicode() : '?');
+            buffer.append(char(c.unicode() < 128 ? c.unicode() : '?'));
     }
+    const std::string_view number(buffer.data() + kSpare, std::size_t(buffer.size() - kSpare));
 
     // Find the longest prefix of the form [+-]digits[.digits][(E|e)[+-]digits].
     std::size_t i = 0;
@@ -161,14 +166,16 @@ double readEntry(QStringView text)
     }
 
     // from_chars takes neither a leading '+' nor a bare point before the exponent the same way
-    // everywhere, so hand it a normalised text.
-    std::string normal = negative ? "-" : "";
-    std::string mantissa = number.substr(mantissaStart, end - mantissaStart);
+    // everywhere, so hand it a normalised text: the mantissa, a zero before a bare point and the
+    // minus sign written in front of it, where the sign or the spare places were.
+    const std::string_view mantissa = number.substr(mantissaStart, end - mantissaStart);
+    char *first = buffer.data() + kSpare + mantissaStart;
     if (mantissa.front() == '.')
-        normal += '0';
-    normal += mantissa;
+        *--first = '0';
+    if (negative)
+        *--first = '-';
     double value = 0;
-    const auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    const auto [ptr, ec] = std::from_chars(first, mantissa.data() + mantissa.size(), value);
     Q_UNUSED(ptr);
     if (ec == std::errc::result_out_of_range) {
         // Too large reads as infinity, too small as zero.

@@ -3,7 +3,9 @@
 #include "core/numtext.h"
 #include "core/operators.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -99,18 +101,44 @@ bool isStackSlot(int slot)
     return slot <= kStack;
 }
 
+// The text that takes a group's place once it is cut out: "y" and the group's number. Kept on
+// the stack: every group makes one.
+class Reference
+{
+public:
+    explicit Reference(qsizetype group)
+    {
+        char digits[20];
+        char *const end = std::to_chars(digits, digits + sizeof digits, group).ptr;
+        m_text[0] = u'y';
+        m_size =
+            std::transform(digits, end, m_text + 1, [](char c) { return QChar(QLatin1Char(c)); }) -
+            m_text;
+    }
+    QStringView view() const { return {m_text, m_size}; }
+
+private:
+    QChar m_text[21];
+    qsizetype m_size;
+};
+
 } // namespace
 
 GroupList parsegroups(const QString &text)
 {
-    QString w = QStringLiteral("( ") + text + QStringLiteral(" )");
+    QString w;
+    w.reserve(text.size() + 4);
+    w += u"( ";
+    w += text;
+    w += u" )";
     QStringList groups{QString()};
+    groups.reserve(text.count(u')') + 2); // a group per ")", and the whole text
     qsizetype k = 0;
     while (w.size() > 4) {
         const qsizetype p = w.indexOf(u')') + 1; // the head runs through the first ")"
         if (p == 0) {
             // All cut but a reference too long to end the loop: the whole text was group 1000.
-            const bool cut = w == u'y' + QString::number(groups.size() - 1);
+            const bool cut = w == Reference(groups.size() - 1).view();
             return {cut ? GroupFault::TooManyGroups : GroupFault::Unbalanced, {}};
         }
         const qsizetype found = w.lastIndexOf(u'(', p - 1);
@@ -132,7 +160,8 @@ GroupList parsegroups(const QString &text)
             group = w.mid(p - k + 2, k - 4);
         }
         groups.append(group);
-        w.replace(p - k, k, u'y' + QString::number(groups.size() - 1));
+        const Reference reference(groups.size() - 1);
+        w.replace(p - k, k, reference.view().constData(), reference.view().size());
     }
     return {GroupFault::None, groups};
 }
@@ -151,6 +180,7 @@ Equation::Equation(const QStringList &groups) : m_groups(int(groups.size()) - 1)
     std::vector<int> uses(m_groups + 1);
     bool inlinable = true;
     int slots = 0;
+    std::size_t steps = 0;
     for (int i = 1; i <= m_groups; ++i) {
         compiled[i] = compileGroup(groups[i], i);
         if (compiled[i].failed) {
@@ -163,10 +193,12 @@ Equation::Equation(const QStringList &groups) : m_groups(int(groups.size()) - 1)
         }
         inlinable = inlinable && compiled[i].selfContained;
         slots += compiled[i].maxSlot;
+        steps += compiled[i].steps.size() + 1;
     }
     // A group used once is computed where it is used, in the slots above the stack there, so its
     // result needs no storing and fetching. Only when every group keeps to its own slots, and all
     // of them stacked up fit, does moving them change nothing.
+    m_steps.reserve(steps); // folding only ever drops steps
     std::vector<bool> inlined(m_groups + 1);
     for (int i = 1; i < m_groups; ++i)
         inlined[i] = inlinable && slots <= kStack && uses[i] == 1;
@@ -282,6 +314,8 @@ bool Equation::foldLeftConstant(Step &step)
 Equation::Group Equation::compileGroup(const QString &text, int index) const
 {
     Group group;
+    // At most a step for each token, one for a leading minus, and one for each operator applied.
+    group.steps.reserve(2 * std::size_t(text.count(u' ') + 2));
     std::array<Op, kStack + 1> opers{};
     int valtop = 0;
     int opertop = 0;
