@@ -21,6 +21,7 @@ class TestStateRecord : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void roundTrip_data();
     void roundTrip();
     void readsOlderOddOnlyLayout();
     void readsGb18030();
@@ -28,10 +29,33 @@ private Q_SLOTS:
     void rejectsDamagedRecords();
 };
 
+void TestStateRecord::roundTrip_data()
+{
+    // Texts and stacks at the writer's bounds: three UTF-8 bytes for each UTF-16 unit, two for a
+    // quote, the longest numbers and counters there are.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("readBack");
+    QTest::addColumn<bool>("full");
+    const QString mixed = QStringLiteral(" \"quoted\"\r\nπ, \"\"\n");
+    QTest::newRow("quotes and breaks") << mixed << mixed << false;
+    const QString cjk = QStringLiteral("中文").repeated(300);
+    QTest::newRow("three bytes a unit") << cjk << cjk << false;
+    const QString quotes = QStringLiteral("\"").repeated(301);
+    QTest::newRow("all quotes") << quotes << quotes << false;
+    const QString pairs = QStringLiteral("\"😀\"𝑥");
+    QTest::newRow("surrogate pairs") << pairs << pairs << false;
+    QTest::newRow("unpaired surrogates") << (u'a' + QString(QChar(0xd800)) + u'"' + QChar(0xdc00))
+                                         << QStringLiteral("a?\"?") << false;
+    QTest::newRow("full stacks") << cjk << cjk << true;
+}
+
 void TestStateRecord::roundTrip()
 {
+    QFETCH(QString, text);
+    QFETCH(QString, readBack);
+    QFETCH(bool, full);
     CalcState s;
-    s.snaptext = QStringLiteral(" \"quoted\"\r\nπ, \"\"\n");
+    s.snaptext = text;
     s.numtop = 3;
     s.nums[1] = 0.1;
     s.nums[2] = -1.7976931348623157e308;
@@ -45,12 +69,26 @@ void TestStateRecord::roundTrip()
     s.entry = QStringLiteral("3.14159265358979.");
     s.changed = true;
     s.stepcount = 123456;
-    const QByteArray bytes = staterecord::write(s, 16);
-    QVERIFY(bytes.endsWith("\r\n\" 16\"\r\n"));
+    int slot = 16;
+    if (full) {
+        s.numtop = kMaxNums;
+        s.nums.fill(-2.2250738585072014e-308);
+        s.optop = kMaxOps;
+        s.ops.fill(44);
+        s.parens = s.numlen = s.pointset = -32768;
+        s.entry = QStringLiteral("\"中").repeated(kMaxEntry);
+        s.changed = false;
+        s.stepcount = std::numeric_limits<qint32>::min();
+        slot = std::numeric_limits<int>::min();
+    }
+    const QByteArray bytes = staterecord::write(s, slot);
+    QVERIFY(bytes.endsWith("\r\n\" " + QByteArray::number(slot) + "\"\r\n"));
+    if (full)
+        return; // counters out of range are refused on reading
 
     CalcState r;
     QCOMPARE(staterecord::read(bytes, r), staterecord::ReadResult());
-    QCOMPARE(r.snaptext, s.snaptext);
+    QCOMPARE(r.snaptext, readBack);
     QCOMPARE(QList<double>(r.nums.begin() + 1, r.nums.begin() + 4),
              QList<double>(s.nums.begin() + 1, s.nums.begin() + 4));
     QCOMPARE(r.ops, s.ops);
@@ -58,13 +96,15 @@ void TestStateRecord::roundTrip()
              QList<int>({3, 2, 1, 10, 1, 123456}));
     QCOMPARE(r.entry, s.entry);
     QVERIFY(r.changed);
-    QCOMPARE(staterecord::write(r, 16), bytes);
+    if (readBack != text)
+        return;
+    QCOMPARE(staterecord::write(r, slot), bytes);
     // Records written with the folder in their name lines still read.
     const QByteArray withFolder =
         QByteArray(bytes).replace("\" 16\"", "\"/home/user/.cache/yaoshi/steps/ 16\"");
     CalcState f;
     QCOMPARE(staterecord::read(withFolder, f), staterecord::ReadResult());
-    QCOMPARE(staterecord::write(f, 16), bytes);
+    QCOMPARE(staterecord::write(f, slot), bytes);
 }
 
 void TestStateRecord::readsOlderOddOnlyLayout()
