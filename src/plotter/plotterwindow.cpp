@@ -1,6 +1,7 @@
 #include "plotterwindow.h"
 
 #include "platform/accessibility.h"
+#include "platform/fittinglabel.h"
 #include "platform/layout.h"
 #include "platform/platform.h"
 #include "plotdescription.h"
@@ -155,7 +156,8 @@ void PlotterWindow::build()
         switch (c.kind) {
         case Caption:
         case Readout: {
-            auto *label = new QLabel(text, controls);
+            auto *label =
+                c.kind == Readout ? new FittingLabel(text, controls) : new QLabel(text, controls);
             label->setAlignment((c.align == Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
                                 Qt::AlignVCenter);
             setBackground(label,

@@ -1,4 +1,5 @@
 #include "core/numtext.h"
+#include "platform/fittinglabel.h"
 #include "plotter/plotpicture.h"
 #include "plotter/plotterwindow.h"
 #include "support/scriptedplatform.h"
@@ -110,6 +111,7 @@ private:
         QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton);
     }
     QStringList labels() const;
+    void shownLabelsReadTrue() const;
     QString readout() const
     {
         return child<QLabel>("lbx")->text() + u'|' + child<QLabel>("Lby")->text();
@@ -152,6 +154,27 @@ QStringList TestPlotterWindow::labels() const
     for (const char *name : {"Lbzjx", "Lbzjy", "lbyjx", "lbyjy", "Lbxs"})
         texts.append(child<QLabel>(name)->text());
     return texts;
+}
+
+// What a corner or zoom label draws fits it, and is its text or the text's start marked as cut,
+// with the exponent whole: never another number.
+void TestPlotterWindow::shownLabelsReadTrue() const
+{
+    for (const char *name : {"Lbzjx", "Lbzjy", "lbyjx", "lbyjy", "Lbxs"}) {
+        const auto *label = dynamic_cast<const FittingLabel *>(child<QLabel>(name));
+        QVERIFY(label);
+        const QString text = label->text();
+        const QString shown = label->shownText();
+        QVERIFY2(QFontMetricsF(label->shownFont()).horizontalAdvance(shown) <=
+                     label->contentsRect().width(),
+                 qPrintable(shown));
+        const qsizetype e = text.indexOf(u'E');
+        const QString exponent = e < 0 ? QString() : text.mid(e);
+        const qsizetype cut = shown.indexOf(u'…');
+        QVERIFY2(shown == text || (cut > 0 && text.startsWith(shown.left(cut)) &&
+                                   shown.mid(cut + 1) == exponent),
+                 qPrintable(text + u'|' + shown));
+    }
 }
 
 QColor TestPlotterWindow::pixelAt(double x, double y) const
@@ -275,6 +298,7 @@ void TestPlotterWindow::labelsAreExactAtEveryZoom()
                                           exactText(1, -power, 7)};
             QVERIFY2(labels() == expected,
                      qPrintable(QString::number(power) + u' ' + labels().join(u'|')));
+            shownLabelsReadTrue();
             for (const QPoint at : {QPoint(75, -30), QPoint(121, 108)}) {
                 m_window->pictureMouseMove(at);
                 QCOMPARE(readout(),

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QLabel>
+
+// A one-line label for numbers that may be wider than the label: the text is drawn smaller, down
+// to a floor, and past that its digits are cut at the right and marked with "…", the exponent
+// always shown whole, so that what shows never reads as another number. text() stays whole for
+// screen readers and copying.
+class FittingLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    // The font and the text as drawn.
+    QFont shownFont() const;
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect textRect() const;
+};
