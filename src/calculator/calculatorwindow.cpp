@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace
 {
@@ -38,7 +37,7 @@ QString whyNotRead(const yaoshi::FileBytes &file)
     case yaoshi::ReadError::Unreadable:
         return QStringLiteral("文件无法读取（%1）").arg(file.reason);
     case yaoshi::ReadError::NotRegular:
-        return QStringLiteral("这不是普通文件，而是文件夹、管道或设备");
+        return notRegularReason();
     case yaoshi::ReadError::TooLarge:
         return tooLarge();
     }
@@ -375,9 +374,8 @@ bool CalculatorWindow::writeDocument(const QString &path)
                    .arg(path, tooLarge()));
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(record) != record.size() || !file.commit()) {
-        report(QStringLiteral("无法保存文件“%1”：%2").arg(path, file.errorString()));
+    if (QString error; !writeFile(path, record, &error)) {
+        report(QStringLiteral("无法保存文件“%1”：%2").arg(path, error));
         return false;
     }
     m_calc.setChanged(false);

@@ -3,6 +3,7 @@
 #include "layout.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -73,16 +74,17 @@ void printText(Platform &platform, QWidget *parent, const QString &text)
         printImagePages(printer, page, qBound(0, *copies, 32767));
 }
 
-bool writePicture(const QImage &image, const QString &path, const char *format, QString *error)
+QString notRegularReason()
 {
-    // Encoded in memory first: the image writer says only "Unknown error" when its device
-    // fails, while a plain write that fails carries the system's reason.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    if (!writer.write(image)) {
-        *error = writer.errorString();
+    return QStringLiteral("这不是普通文件，而是文件夹、管道或设备");
+}
+
+bool writeFile(const QString &path, QByteArrayView bytes, QString *error)
+{
+    // A save renames its new file over the old one: over a FIFO or a device that would put a
+    // file in its place.
+    if (const QFileInfo existing(path); existing.exists() && !existing.isFile()) {
+        *error = notRegularReason();
         return false;
     }
     // Unbuffered, so that a short write (the last bytes that fitted) is retried here, and the
@@ -106,4 +108,19 @@ bool writePicture(const QImage &image, const QString &path, const char *format, 
         return false;
     }
     return true;
+}
+
+bool writePicture(const QImage &image, const QString &path, const char *format, QString *error)
+{
+    // Encoded in memory first: the image writer says only "Unknown error" when its device
+    // fails, while a plain write that fails carries the system's reason.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image)) {
+        *error = writer.errorString();
+        return false;
+    }
+    return writeFile(path, bytes, error);
 }

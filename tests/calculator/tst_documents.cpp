@@ -358,6 +358,7 @@ void TestDocuments::failedSaves_data()
     QTest::newRow("parent is a file") << "plain/doc.txt" << false;
     QTest::newRow("parent is a file, from the prompt") << "plain/doc.txt" << true;
     QTest::newRow("target is a folder") << "folder" << false;
+    QTest::newRow("target is a FIFO") << "fifo" << false;
     QTest::newRow("file cannot be replaced") << "locked.txt" << false;
 }
 
@@ -368,6 +369,7 @@ void TestDocuments::failedSaves()
     write("plain", {});
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("folder/inner")));
     write("locked.txt", "kept as it was");
+    QCOMPARE(::mkfifo(QFile::encodeName(file("fifo")).constData(), 0600), 0);
     const QString locked = file("locked.txt");
     if (target == u"locked.txt" &&
         QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), locked}) != 0)
@@ -390,6 +392,9 @@ void TestDocuments::failedSaves()
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), QByteArray("kept as it was"));
     QVERIFY(QDir(file("folder")).exists(QStringLiteral("inner")));
+    struct stat fifo = {};
+    QVERIFY(::stat(QFile::encodeName(file("fifo")).constData(), &fifo) == 0 &&
+            S_ISFIFO(fifo.st_mode));
     // The calculation goes on.
     type(QStringLiteral("="));
     QCOMPARE(text(), QStringLiteral(" 7+2= 9\n "));
