@@ -16,6 +16,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <utility>
+
 namespace
 {
 
@@ -256,11 +258,24 @@ void CalculatorWindow::setCalculationMode(bool on)
 bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride: {
+        // Alt with a menu entry's access key chooses the entry and sends no key press: the
+        // chord presses its calculator key here first, as every Alt chord does.
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        m_pressedChord.reset();
+        if (m_keyPreview && (key.modifiers() & Qt::AltModifier) && keyDown(key))
+            m_pressedChord = key.keyCombination();
+        break;
+    }
+    case QEvent::KeyPress: {
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        if (std::exchange(m_pressedChord, std::nullopt) == key.keyCombination())
+            return true;
         // A key that presses a button is used up; any other goes on to the focused control.
-        if (m_keyPreview && keyDown(*static_cast<QKeyEvent *>(event)))
+        if (m_keyPreview && keyDown(key))
             return true;
         break;
+    }
     case QEvent::MouseButtonPress:
         if (m_text && watched == m_text->viewport())
             setCalculationMode(false);

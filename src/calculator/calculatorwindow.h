@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <optional>
+
 class Platform;
 class QKeyEvent;
 
@@ -65,6 +67,9 @@ private:
     FolderStepStore m_steps;
     Calculator m_calc;
     bool m_keyPreview = false;
+    // An Alt chord already pressed when Qt asked whether it is a shortcut; its key press, if one
+    // follows, is used up.
+    std::optional<QKeyCombination> m_pressedChord;
     QPointer<QPlainTextEdit> m_text;
     QPointer<QWidget> m_modeButton;
 };

@@ -72,6 +72,7 @@ void TestCalculatorWindow::keys_data()
     row("keypad", "K-9 K-/ K-3 K-* K-2 K-- K-1 K-. 5 =", " 9/3*2-1.5= 4.5\n ");
     row("ctrl digit counts, shift digit does not", "C-5 %", " 5");
     row("letters", "s c l L a p e A S", " sincoslgLnatnπe");
+    row("alt letters count once", "A-c A-l A-1", " coslg1");
     row("main point and slash", "7 . 5 . / 2 . =", " 7.5/2.= 3.75\n ");
     row("up steps back", "1 + 2 + 3 Up", " 1+2+");
     row("other keys do nothing", "x Return Enter F1 Down", " ");
