@@ -17,7 +17,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include <map>
+#include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -240,16 +241,23 @@ void PlotterWindow::redraw(const PlotFrame &frame)
 
 void PlotterWindow::run()
 {
-    // The boxes that cannot be drawn, by reason.
-    std::map<GroupFault, QStringList> failed;
+    // The boxes that cannot be drawn, by reason, the reasons in the order of their first box.
+    std::vector<std::pair<GroupFault, QStringList>> failed;
     for (int i = 0; i < 4; ++i) {
         const QString text = m_boxes[i]->text();
         // An empty box, or one whose groups cannot be cut out, draws no curve.
         const GroupList list = text.isEmpty() ? GroupList() : parsegroups(text);
         m_equations[i] = Equation(list.groups);
         m_drawn[i] = list.fault == GroupFault::None ? text : QString();
-        if (list.fault != GroupFault::None)
-            failed[list.fault].append(QString::fromUtf8(kBoxCaptions[i]));
+        if (list.fault == GroupFault::None)
+            continue;
+        const auto same = std::find_if(failed.begin(), failed.end(),
+                                       [&](const auto &f) { return f.first == list.fault; });
+        const QString caption = QString::fromUtf8(kBoxCaptions[i]);
+        if (same == failed.end())
+            failed.push_back({list.fault, {caption}});
+        else
+            same->second.append(caption);
     }
     m_view.resetZoom();
     redraw(plotcurves(m_view, m_equations));

@@ -339,8 +339,8 @@ void TestPlotterWindow::badBoxIsNamedOthersStillDraw_data()
                                 << QStringList{"提示: 方程二、参数方程二的括号不配对，无法画出。"
                                                "符号、数据之间要加入一个空格。"};
     QTest::newRow("empty group") << QStringList{"x", "( )", "", "( ( x"}
-                                 << QStringList{"提示: 参数方程二的括号不配对，无法画出。"
-                                                "方程二的括号里没有内容，无法画出。"
+                                 << QStringList{"提示: 方程二的括号里没有内容，无法画出。"
+                                                "参数方程二的括号不配对，无法画出。"
                                                 "符号、数据之间要加入一个空格。"};
     QTest::newRow("too many groups")
         << QStringList{"x", "", "", QStringLiteral("( x ) ").repeated(999)}
