@@ -20,7 +20,9 @@ QStringList qtNameFilters(const QString &filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(u';', u' ');
-        result.append(parts[i] + QStringLiteral(" (") + patterns + u')');
+        // A description that already ends with its patterns, as "(*.txt)" does, is shown alone.
+        const QString listed = u'(' + patterns + u')';
+        result.append(parts[i].endsWith(listed) ? parts[i] : parts[i] + u' ' + listed);
     }
     return result;
 }

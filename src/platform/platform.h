@@ -43,7 +43,7 @@ public:
     virtual void copyToClipboard(const QString &text) = 0;
 };
 
-// "(*.txt)|*.txt" as Qt name filters: {"(*.txt) (*.txt)"}.
+// "(*.txt)|*.txt" as Qt name filters: {"(*.txt)"}; "Text|*.txt;*.log": {"Text (*.txt *.log)"}.
 QStringList qtNameFilters(const QString &filter);
 
 // Prints `image` once per copy, one page each, at the size it has on a 96 dpi screen.
