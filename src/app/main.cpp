@@ -19,6 +19,7 @@ int main(int argc, char *argv[])
         return *status;
 
     QApplication app(argc, argv);
+    installQtTranslation(app);
     const std::optional<StartRequest> request = commandLine.read(QApplication::arguments(), err);
     if (!request)
         return kUsageError;

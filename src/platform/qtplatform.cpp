@@ -3,9 +3,12 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTranslator>
 
 namespace
 {
@@ -17,6 +20,8 @@ QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::Accep
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
+    // The dialog asks nothing more: choosing a name that exists replaces that file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = qtNameFilters(filter);
     dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -27,6 +32,16 @@ QString runFileDialog(QWidget *parent, const QString &filter, QFileDialog::Accep
 }
 
 } // namespace
+
+void installQtTranslation(QCoreApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
 
 QString QtPlatform::showOpen(QWidget *parent, const QString &filter)
 {

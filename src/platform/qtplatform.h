@@ -2,6 +2,12 @@
 
 #include "platform.h"
 
+class QCoreApplication;
+
+// Qt's own texts (dialog buttons, the file dialog, the text boxes' menus) in simplified Chinese,
+// as the program's own are, whatever the locale; in English when the translation is not installed.
+void installQtTranslation(QCoreApplication &app);
+
 // The platform on a real desktop: Qt's file, printer and message dialogs and the clipboard.
 class QtPlatform final : public Platform
 {
