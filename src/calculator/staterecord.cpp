@@ -299,9 +299,10 @@ QByteArray write(const CalcState &s, int slot)
 QByteArray write(const CalcState &s, int slot, QStringView text)
 {
     const QString entry = s.pendingText();
+    const QString name = slotName(slot);
     QByteArray record(quotedSpace(text.size()) + 5 * 7 + 1 + quotedSpace(entry.size()) + 1 +
                           kFalse.size() + 1 + 11 + 2 + 26 * s.numtop + 13 * s.optop +
-                          kNameLines * 16,
+                          kNameLines * (quotedSpace(name.size()) + 2),
                       Qt::Uninitialized);
     char *out = writeQuoted(record.data(), text);
     for (const qint16 v : {s.numtop, s.parens, s.optop, s.numlen, s.pointset}) {
@@ -319,13 +320,9 @@ QByteArray write(const CalcState &s, int slot, QStringView text)
         out = writeLineEnd(writeReal(out, s.nums[k]));
     for (int k = 1; k <= s.optop; ++k)
         out = writeLineEnd(writeInteger(out, s.ops[k]));
-    // The slot's name as slotName() gives it, a blank and the number, quoted.
+    // The name line is written once and copied.
     char *const names = out;
-    *out++ = '"';
-    *out++ = ' ';
-    out = writeInteger(out, slot);
-    *out++ = '"';
-    out = writeLineEnd(out);
+    out = writeLineEnd(writeQuoted(out, name));
     const std::ptrdiff_t nameLine = out - names;
     for (int k = 1; k < kNameLines; ++k)
         out = std::copy_n(names, nameLine, out);
