@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -101,26 +100,11 @@ bool isStackSlot(int slot)
     return slot <= kStack;
 }
 
-// The text that takes a group's place once it is cut out: "y" and the group's number. Kept on
-// the stack: every group makes one.
-class Reference
+// The text that takes a group's place once it is cut out: "y" and the group's number.
+QString reference(qsizetype group)
 {
-public:
-    explicit Reference(qsizetype group)
-    {
-        char digits[20];
-        char *const end = std::to_chars(digits, digits + sizeof digits, group).ptr;
-        m_text[0] = u'y';
-        m_size =
-            std::transform(digits, end, m_text + 1, [](char c) { return QChar(QLatin1Char(c)); }) -
-            m_text;
-    }
-    QStringView view() const { return {m_text, m_size}; }
-
-private:
-    QChar m_text[21];
-    qsizetype m_size;
-};
+    return u'y' + QString::number(group);
+}
 
 } // namespace
 
@@ -138,7 +122,7 @@ GroupList parsegroups(const QString &text)
         const qsizetype p = w.indexOf(u')') + 1; // the head runs through the first ")"
         if (p == 0) {
             // All cut but a reference too long to end the loop: the whole text was group 1000.
-            const bool cut = w == Reference(groups.size() - 1).view();
+            const bool cut = w == reference(groups.size() - 1);
             return {cut ? GroupFault::TooManyGroups : GroupFault::Unbalanced, {}};
         }
         const qsizetype found = w.lastIndexOf(u'(', p - 1);
@@ -160,8 +144,7 @@ GroupList parsegroups(const QString &text)
             group = w.mid(p - k + 2, k - 4);
         }
         groups.append(group);
-        const Reference reference(groups.size() - 1);
-        w.replace(p - k, k, reference.view().constData(), reference.view().size());
+        w.replace(p - k, k, reference(groups.size() - 1));
     }
     return {GroupFault::None, groups};
 }
