@@ -36,8 +36,13 @@ QFont FittingLabel::shownFont() const
 
 QString FittingLabel::shownText() const
 {
+    return textIn(shownFont());
+}
+
+QString FittingLabel::textIn(const QFont &font) const
+{
     const QString whole = text();
-    const QFontMetricsF metrics(shownFont());
+    const QFontMetricsF metrics(font);
     const qreal width = textRect().width();
     if (metrics.horizontalAdvance(whole) <= width)
         return whole;
@@ -51,7 +56,7 @@ QString FittingLabel::shownText() const
 void FittingLabel::paintEvent(QPaintEvent *event)
 {
     const QFont f = shownFont();
-    const QString shown = shownText();
+    const QString shown = textIn(f);
     if (f == font() && shown == text()) {
         QLabel::paintEvent(event);
         return;

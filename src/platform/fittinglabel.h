@@ -20,4 +20,5 @@ protected:
 
 private:
     QRect textRect() const;
+    QString textIn(const QFont &font) const; // the text as drawn in `font`
 };
