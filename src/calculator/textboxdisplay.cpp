@@ -1,9 +1,12 @@
 #include "textboxdisplay.h"
 
+#include "platform/plaintextbox.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QInputMethod>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -124,6 +127,9 @@ TextBoxDisplay::TextBoxDisplay(std::function<void()> userEdited)
 {
     m_loader.setInterval(0);
     m_loader.callOnTimeout([this] { loadChunk(); });
+    m_tidy.setInterval(0);
+    m_tidy.setSingleShot(true);
+    m_tidy.callOnTimeout([this] { tidyPieces(); });
 }
 
 TextBoxDisplay::~TextBoxDisplay()
@@ -132,6 +138,7 @@ TextBoxDisplay::~TextBoxDisplay()
     QObject::disconnect(m_edits);
     QObject::disconnect(m_inputDirection);
     QObject::disconnect(m_caretMoves);
+    QObject::disconnect(m_relayouts);
 }
 
 void TextBoxDisplay::attach(QPlainTextEdit *box)
@@ -141,6 +148,10 @@ void TextBoxDisplay::attach(QPlainTextEdit *box)
     QObject::disconnect(m_edits);
     QObject::disconnect(m_inputDirection);
     QObject::disconnect(m_caretMoves);
+    QObject::disconnect(m_relayouts);
+    m_tidy.stop();
+    m_joinWanted = m_splitWanted = false;
+    m_pieces.attach(box);
     m_caretBlock = QTextCursor();
     m_box = box;
     m_text.clear();
@@ -161,6 +172,14 @@ void TextBoxDisplay::attach(QPlainTextEdit *box)
                          [this] { setRightToLeft(m_rightToLeft); });
     m_caretMoves = QObject::connect(box, &QPlainTextEdit::cursorPositionChanged, box,
                                     [this] { keepCaretLayout(); });
+    // At a new width the lines wrap elsewhere, and the pieces must be one paragraph again.
+    if (auto *layout = qobject_cast<QPlainTextDocumentLayout *>(box->document()->documentLayout()))
+        m_relayouts = QObject::connect(layout, &QAbstractTextDocumentLayout::update, box, [this] {
+            if (m_pieces.widthChanged()) {
+                m_joinWanted = true;
+                m_tidy.start();
+            }
+        });
     const QString raw = box->document()->toRawText();
     m_lineSeparators = raw.contains(QChar(kLineSeparator));
     setRightToLeft(mayBeRightToLeft(raw));
@@ -174,7 +193,7 @@ QString TextBoxDisplay::text() const
 
 bool TextBoxDisplay::isEmpty() const
 {
-    return !m_box || (m_loadedFrom == 0 && m_box->document()->isEmpty());
+    return !m_box || m_text.isEmpty();
 }
 
 QChar TextBoxDisplay::lastChar() const
@@ -182,8 +201,12 @@ QChar TextBoxDisplay::lastChar() const
     if (isEmpty())
         return {};
     const QTextDocument *doc = m_box->document();
-    // The document ends in a paragraph separator of its own; the one before it is the text's.
-    const QChar c = doc->characterAt(doc->characterCount() - 2);
+    // An empty last piece adds nothing to the text.
+    QTextBlock last = doc->lastBlock();
+    while (last.length() == 1 && PlainTextBox::continuesLine(last))
+        last = last.previous();
+    // A paragraph ends in a separator; the one before it is the text's.
+    const QChar c = doc->characterAt(last.position() + last.length() - 2);
     return c == QChar::ParagraphSeparator ? QChar(u'\n') : c;
 }
 
@@ -200,6 +223,7 @@ void TextBoxDisplay::append(const QString &piece)
     QTextCursor cursor(m_box->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(piece);
+    splitLast();
     m_changing = false;
     m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
@@ -263,6 +287,7 @@ void TextBoxDisplay::setBoxText(const QString &text)
 {
     QTextDocument *doc = m_box->document();
     m_box->setPlainText(QString());
+    m_pieces.recount();
     QTextCursor cursor(doc);
     {
         const QSignalBlocker quiet(doc->documentLayout());
@@ -277,6 +302,7 @@ void TextBoxDisplay::setBoxText(const QString &text)
     cursor.setPosition(0);
     cursor.insertText(text);
     cursor.deleteChar();
+    splitLast();
     doc->setUndoRedoEnabled(undo);
     doc->clearUndoRedoStacks();
 }
@@ -290,19 +316,25 @@ bool TextBoxDisplay::cutTo(qsizetype size)
     if (m_lineSeparators || size < m_loadedFrom)
         return false;
     QTextDocument *doc = m_box->document();
-    const QStringView tail = QStringView(m_text).sliced(size);
-    const qsizetype breaksBefore = doc->blockCount() - 1 - tail.count(u'\n');
-    const int cut = int(size - m_loadedFrom - breaksBefore);
-    int linesFromCut = 0;
-    for (QTextBlock block = doc->findBlock(cut); block.isValid(); block = block.next())
-        linesFromCut += block.lineCount();
-    if (doc->lineCount() - linesFromCut != breaksBefore)
+    const int cut = m_pieces.boxPosition(m_text, size);
+    if (cut < 0)
+        return false;
+    // Pieces are laid out as they are cut, and not counted here.
+    QTextBlock counted = doc->findBlock(cut);
+    if (const QTextBlock piece = m_pieces.firstPiece();
+        piece.isValid() && piece.blockNumber() < counted.blockNumber())
+        counted = piece;
+    int linesFrom = 0;
+    for (QTextBlock block = counted; block.isValid(); block = block.next())
+        linesFrom += block.lineCount();
+    if (doc->lineCount() - linesFrom != counted.blockNumber())
         return false;
 
     const bool undo = doc->isUndoRedoEnabled() || m_loader.isActive();
     m_changing = true;
     doc->setUndoRedoEnabled(false);
-    if (!tail.isEmpty()) {
+    if (cut < doc->characterCount() - 1) {
+        m_pieces.forgetAfter(cut);
         QTextCursor cursor(doc);
         cursor.setPosition(cut);
         cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
@@ -317,11 +349,13 @@ bool TextBoxDisplay::cutTo(qsizetype size)
 
 // Brings the text up to date with a change in the box that the display did not make: an edit
 // by the user, undo or redo. The box reports the changed range in its own positions, where a
-// line break is one character; counting the paragraphs before a position maps it.
+// line break is one character and a break between pieces one too, but none in the text;
+// counting the paragraphs and pieces before a position maps it.
 void TextBoxDisplay::boxChanged(int from, int, int added)
 {
     QTextDocument *doc = m_box->document();
     const qsizetype length = doc->characterCount() - 1;
+    const int blockCount = std::exchange(m_blockCount, doc->blockCount());
     if (m_changing) {
         m_boxLength = length;
         return;
@@ -334,29 +368,89 @@ void TextBoxDisplay::boxChanged(int from, int, int added)
     if (m_lineSeparators || from < 0 || addedHere < 0 || removedHere < 0)
         return rereadBox();
 
+    const QTextBlock first = doc->findBlock(from);
+    const QTextBlock last = doc->findBlock(int(length - unchangedEnd));
+    // A change in a piece that another follows makes its lines wrap elsewhere, and so does one
+    // to the first character of a piece, which the line before would have taken if it fitted;
+    // a piece emptied before the end shows a line that is not in the text.
+    bool wrapsElsewhere = PlainTextBox::continuesLine(first) && from - first.position() < 2;
+    // Only an undo or a redo brings breaks between pieces into the box.
+    bool breaksAdded = false;
+    for (QTextBlock b = first; b.isValid() && b.blockNumber() <= last.blockNumber(); b = b.next()) {
+        wrapsElsewhere |=
+            PlainTextBox::continuesLine(b.next()) ||
+            (b.length() == 1 && PlainTextBox::continuesLine(b) && b != doc->lastBlock());
+        breaksAdded |= b != first && PlainTextBox::continuesLine(b);
+    }
+    if ((m_pieces.breaks() > 0 && (first != last || blockCount != m_blockCount)) || breaksAdded)
+        m_pieces.recount();
+
     QTextCursor cursor(doc);
     cursor.setPosition(from);
     cursor.setPosition(int(from + addedHere), QTextCursor::KeepAnchor);
-    const QString piece = cursor.selectedText();
+    QString piece = cursor.selectedText();
+    if (breaksAdded)
+        piece = PlainTextBox::withoutPieceBreaks(doc, std::move(piece), from);
     if (!m_rightToLeft && mayBeRightToLeft(piece))
         setRightToLeft(true);
     if (piece.contains(QChar(kLineSeparator))) {
         m_lineSeparators = true;
         return rereadBox();
     }
-    const qsizetype start = m_loadedFrom + from + doc->findBlock(from).blockNumber();
-    const qsizetype end =
-        m_text.size() - unchangedEnd -
-        (doc->blockCount() - 1 - doc->findBlock(int(length - unchangedEnd)).blockNumber());
+    const int breaks = m_pieces.breaks();
+    const qsizetype start =
+        m_loadedFrom + from + first.blockNumber() - 2 * (breaks - m_pieces.breaksAfter(from));
+    const qsizetype end = m_text.size() - unchangedEnd -
+                          (doc->blockCount() - 1 - last.blockNumber()) +
+                          2 * m_pieces.breaksAfter(int(length - unchangedEnd));
     if (end < start)
         return rereadBox();
     m_text.replace(start, end - start, displayForm(piece));
+
+    const bool atEnd = unchangedEnd == 0 && first == doc->lastBlock();
+    m_joinWanted |= wrapsElsewhere || (m_pieces.breaks() > 0 && m_rightToLeft);
+    m_splitWanted |= atEnd;
+    if (m_joinWanted ||
+        (atEnd && (breaks > 0 || doc->lastBlock().length() > 2 * LinePieces::kLength)))
+        m_tidy.start();
 }
 
 void TextBoxDisplay::rereadBox()
 {
-    m_text = m_text.first(m_loadedFrom) + displayForm(m_box->toPlainText());
+    m_pieces.recount();
+    QString shown = m_box->toPlainText();
+    if (m_pieces.breaks() > 0) {
+        shown = PlainTextBox::withoutPieceBreaks(m_box->document(), std::move(shown), 0);
+        m_joinWanted = true;
+        m_tidy.start();
+    }
+    m_text = m_text.first(m_loadedFrom) + displayForm(shown);
     m_boxLength = m_box->document()->characterCount() - 1;
+    m_blockCount = m_box->document()->blockCount();
+}
+
+// Pieces only where every paragraph runs left to right and holds no line separator: the
+// direction of a paragraph is that of its first letter, and a separator starts a line anew.
+void TextBoxDisplay::splitLast()
+{
+    if (m_rightToLeft || m_lineSeparators)
+        m_pieces.join();
+    else
+        m_pieces.splitLast();
+}
+
+void TextBoxDisplay::tidyPieces()
+{
+    if (!m_box)
+        return;
+    m_changing = true;
+    if (std::exchange(m_joinWanted, false))
+        m_pieces.join();
+    else
+        m_pieces.dropEmptyEnd();
+    if (std::exchange(m_splitWanted, false))
+        splitLast();
+    m_changing = false;
 }
 
 void TextBoxDisplay::startLoading(qsizetype from)
@@ -442,5 +536,16 @@ void TextBoxDisplay::showEnd()
     cursor.movePosition(QTextCursor::End);
     m_box->setTextCursor(cursor);
     m_box->ensureCursorVisible();
+    // In the document's first paragraph, the box keeps the document's margin in view below the
+    // caret; a first line held in pieces is that paragraph to the user.
+    QTextBlock block = cursor.block();
+    while (PlainTextBox::continuesLine(block))
+        block = block.previous();
+    if (block != cursor.block() && block.blockNumber() == 0 &&
+        m_box->cursorRect().bottom() + m_box->document()->documentMargin() >=
+            m_box->viewport()->height()) {
+        QScrollBar *bar = m_box->verticalScrollBar();
+        bar->setValue(bar->value() + 1);
+    }
     keepCaretLayout();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display.h"
+#include "linepieces.h"
 
 #include <QMetaObject>
 #include <QPlainTextEdit>
@@ -15,6 +16,9 @@
 // current by its own appends and by the box's change notifications, so that taking a record never
 // copies the text out of the box. Appends go to the end of the document without rebuilding it,
 // and leave the caret at the end, in view.
+//
+// A long last line is held in the box in pieces (see LinePieces), so that keys at its end lay out
+// only the last piece again.
 //
 // A long text is shown from its end at once and filled in before that from the event loop, a
 // little at a time, so that the window keeps answering: the box builds a paragraph in
@@ -52,6 +56,8 @@ private:
     void setRightToLeft(bool rightToLeft);
     void keepCaretLayout();
     void showEnd();
+    void splitLast();
+    void tidyPieces();
 
     std::function<void()> m_userEdited;
     QPointer<QPlainTextEdit> m_box;
@@ -59,6 +65,7 @@ private:
     QMetaObject::Connection m_edits;
     QMetaObject::Connection m_inputDirection;
     QMetaObject::Connection m_caretMoves;
+    QMetaObject::Connection m_relayouts;
     QString m_text;
     // Characters in the box, a line break counting one; as of the last change seen.
     qsizetype m_boxLength = 0;
@@ -75,6 +82,13 @@ private:
     qsizetype m_loadedFrom = 0;
     qsizetype m_chunk = 0;
     QTimer m_loader;
+    LinePieces m_pieces;
+    int m_blockCount = 0;
+    // What the box's own changes call for, done once they are over: the pieces joined again, as
+    // after an edit inside a line that continues; the last line cut, as after an edit at its end.
+    bool m_joinWanted = false;
+    bool m_splitWanted = false;
+    QTimer m_tidy;
     // The paragraph of the caret keeps its shaped text between layouts: placing the caret, which
     // the blinking does twice a second, would otherwise shape the whole paragraph again. Held by
     // a cursor, which follows the document's changes where a paragraph handle would dangle.

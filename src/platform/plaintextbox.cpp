@@ -1,6 +1,45 @@
 #include "plaintextbox.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+
+namespace
+{
+
+// An object type that no text object has, so that nothing but this mark reads it.
+constexpr int kPieceBreak = QTextFormat::UserObject + 0x2029;
+
+// The caret on each side of a break inside a line is at one place in the text. A key that moves
+// over or deletes one character first crosses such a break, so that it acts on the character
+// beyond it, as in a line held whole.
+enum class Side { None, Before, After };
+
+bool selects(const QKeyEvent *event)
+{
+    return event->matches(QKeySequence::SelectPreviousChar) ||
+           event->matches(QKeySequence::SelectNextChar);
+}
+
+Side sideToCross(const QKeyEvent *event, const QTextCursor &cursor)
+{
+    if (cursor.hasSelection() && !selects(event))
+        return Side::None;
+    const bool back = event->matches(QKeySequence::MoveToPreviousChar) ||
+                      event->matches(QKeySequence::SelectPreviousChar) ||
+                      (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier);
+    const bool forward = event->matches(QKeySequence::MoveToNextChar) ||
+                         event->matches(QKeySequence::SelectNextChar) ||
+                         (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier);
+    if (back && cursor.atBlockStart() && PlainTextBox::continuesLine(cursor.block()))
+        return Side::Before;
+    if (forward && cursor.atBlockEnd() && PlainTextBox::continuesLine(cursor.block().next()))
+        return Side::After;
+    return Side::None;
+}
+
+} // namespace
 
 bool PlainTextBox::canInsertFromMimeData(const QMimeData *source) const
 {
@@ -11,4 +50,59 @@ void PlainTextBox::insertFromMimeData(const QMimeData *source)
 {
     if (canInsertFromMimeData(source))
         insertPlainText(source->text());
+}
+
+QTextCharFormat PlainTextBox::pieceBreakFormat()
+{
+    QTextCharFormat format;
+    format.setObjectType(kPieceBreak);
+    return format;
+}
+
+bool PlainTextBox::continuesLine(const QTextBlock &block)
+{
+    // A paragraph's character format is that of the break before it.
+    return block.isValid() && block.blockNumber() > 0 &&
+           block.charFormat().objectType() == kPieceBreak;
+}
+
+QString PlainTextBox::withoutPieceBreaks(const QTextDocument *doc, QString text, int from)
+{
+    const int to = from + int(text.size());
+    // From the end, so that what is still to be removed keeps its place.
+    QTextBlock block = doc->findBlock(to);
+    for (; block.isValid() && block.position() > from; block = block.previous()) {
+        if (block.position() <= to && continuesLine(block))
+            text.remove(block.position() - 1 - from, 1);
+    }
+    return text;
+}
+
+QMimeData *PlainTextBox::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    const QTextBlock first = document()->findBlock(cursor.selectionStart());
+    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
+    bool breaksInside = false;
+    for (QTextBlock b = first.next();
+         !breaksInside && b.isValid() && b.blockNumber() <= last.blockNumber(); b = b.next())
+        breaksInside = continuesLine(b);
+    if (!breaksInside)
+        return QPlainTextEdit::createMimeDataFromSelection();
+    auto *data = new QMimeData;
+    QString text = cursor.selection().toPlainText();
+    data->setText(withoutPieceBreaks(document(), std::move(text), cursor.selectionStart()));
+    return data;
+}
+
+void PlainTextBox::keyPressEvent(QKeyEvent *event)
+{
+    QTextCursor cursor = textCursor();
+    if (const Side side = sideToCross(event, cursor); side != Side::None) {
+        cursor.movePosition(side == Side::Before ? QTextCursor::PreviousCharacter
+                                                 : QTextCursor::NextCharacter,
+                            selects(event) ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        setTextCursor(cursor);
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }

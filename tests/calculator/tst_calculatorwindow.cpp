@@ -1,10 +1,13 @@
+#include "calculator/linepieces.h"
 #include "calculator/staterecord.h"
 #include "help/helpwindow.h"
 #include "platform/plaintextbox.h"
 #include "windowfixture.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QMimeData>
+#include <QTextBlock>
 
 // The window as a user works it: buttons, keys and focus, pasting, printing, help.
 class TestCalculatorWindow : public QObject, WindowFixture
@@ -22,6 +25,8 @@ private Q_SLOTS:
     void keysYouCanSee();
     void savedTextIsTheShownText_data();
     void savedTextIsTheShownText();
+    void editsInALongLine_data();
+    void editsInALongLine();
     void pasteTakesOnlyText_data();
     void pasteTakesOnlyText();
     void faultIsReported();
@@ -244,6 +249,105 @@ void TestCalculatorWindow::savedTextIsTheShownText()
     CalcState s;
     QVERIFY(staterecord::read(saved.readAll(), s).ok());
     QCOMPARE(s.snaptext, text().replace(u'\n', QLatin1String("\r\n")));
+}
+
+void TestCalculatorWindow::editsInALongLine_data()
+{
+    // Where the caret is put first: at the start of the last piece of the line, at the end of
+    // the piece before it, or (empty) where the keys put it.
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<QString>("keys");
+    // The change the keys make, from the place between the pieces or from the end: characters
+    // removed after `offset` and what goes in for them; "$n" for the n characters from the
+    // place, copied.
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QString>("inserted");
+    const auto row = [](const char *name, const char *at, const char *keys, int offset, int removed,
+                        const char *inserted) {
+        QTest::newRow(name) << QString::fromLatin1(at) << QString::fromLatin1(keys) << offset
+                            << removed << QString::fromLatin1(inserted);
+    };
+    row("as opened", "", "", 0, 0, "");
+    row("typed at the end", "", "Click C-End 1 2 Backspace 3", 0, 0, "13");
+    row("keys at the end, then up", "", "1 + 2 + 3 Up", 0, 0, "1+2+");
+    row("equals, then up", "", "1 + 2 = Up", 0, 0, "1+2");
+    row("backspace at a piece's start", "start", "Backspace", -1, 1, "");
+    row("delete at a piece's end", "end", "Del", 0, 1, "");
+    row("left, then a letter", "start", "Left x", -1, 0, "x");
+    row("right, then a letter", "end", "Right x", 1, 0, "x");
+    row("return", "start", "Return", 0, 0, "\n");
+    row("selection over the break replaced", "start", "S-Left z", -1, 1, "z");
+    row("deletion over the break undone", "start", "S-Left S-Left Del C-z", 0, 0, "");
+    row("copied over the break", "end", "S-Right S-Right C-c Right C-v", 2, 0, "$2");
+}
+
+// A line long enough to be held in pieces reads, saves and looks as the one line it is.
+void TestCalculatorWindow::editsInALongLine()
+{
+    QFETCH(QString, at);
+    QFETCH(QString, keys);
+    QFETCH(int, offset);
+    QFETCH(int, removed);
+    QFETCH(QString, inserted);
+    CalcState s;
+    s.snaptext = QStringLiteral(" 12");
+    while (s.snaptext.size() < 5 * LinePieces::kLength)
+        s.snaptext += QStringLiteral("+345*6-78.9/10");
+    s.stepcount = 1;
+    QFile doc(file("long.txt"));
+    QVERIFY(doc.open(QIODevice::WriteOnly));
+    doc.write(staterecord::write(s, 1));
+    doc.close();
+    open(file("long.txt"));
+    QVERIFY(display()->document()->blockCount() > 2);
+
+    QString expected = s.snaptext.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    qsizetype place = expected.size();
+    if (!at.isEmpty()) {
+        type(QStringLiteral("Click"));
+        const QTextBlock piece = display()->document()->lastBlock();
+        QVERIFY(PlainTextBox::continuesLine(piece));
+        QTextCursor caret = display()->textCursor();
+        caret.setPosition(at == u"start" ? piece.position() : piece.position() - 1);
+        display()->setTextCursor(caret);
+        place = piece.position();
+        for (QTextBlock b = display()->document()->begin(); b != piece.next(); b = b.next())
+            place -= PlainTextBox::continuesLine(b);
+    }
+    if (inserted.startsWith(u'$'))
+        inserted = expected.mid(place, inserted.sliced(1).toInt());
+    expected.replace(place + offset, removed,
+                     inserted.replace(QLatin1String("\\n"), QLatin1String("\n")));
+    type(keys);
+    QCoreApplication::processEvents();
+    QCOMPARE(text(), expected);
+    saveAs(file("saved.txt"));
+    QFile saved(file("saved.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(staterecord::read(saved.readAll(), s).ok());
+    QCOMPARE(s.snaptext, expected.replace(u'\n', QLatin1String("\r\n")));
+
+    // Wrapped as the line held whole: at another width the box wraps anew, and the pieces are
+    // joined.
+    const auto shownLines = [this] {
+        QStringList lines;
+        QAbstractTextDocumentLayout *layout = display()->document()->documentLayout();
+        for (QTextBlock b = display()->document()->begin(); b.isValid(); b = b.next()) {
+            layout->blockBoundingRect(b);
+            for (int i = 0; i < b.layout()->lineCount(); ++i) {
+                const QTextLine line = b.layout()->lineAt(i);
+                lines.append(b.text().mid(line.textStart(), line.textLength()));
+            }
+        }
+        return lines;
+    };
+    const QStringList inPieces = shownLines();
+    display()->resize(display()->width() + 7, display()->height());
+    display()->resize(display()->width() - 7, display()->height());
+    QCoreApplication::processEvents();
+    QCOMPARE(display()->document()->blockCount(), expected.count(u'\n') + 1);
+    QCOMPARE(shownLines(), inPieces);
 }
 
 void TestCalculatorWindow::pasteTakesOnlyText_data()

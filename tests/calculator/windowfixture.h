@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculator/calculatorwindow.h"
+#include "platform/plaintextbox.h"
 #include "support/scriptedplatform.h"
 
 #include <QAction>
@@ -43,7 +44,11 @@ protected:
     {
         return m_window->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
     }
-    QString text() const { return display()->toPlainText(); }
+    // The display's text, a long line held in pieces read as the one line it is.
+    QString text() const
+    {
+        return PlainTextBox::withoutPieceBreaks(display()->document(), display()->toPlainText(), 0);
+    }
     const CalcState &state() const { return m_window->engine().state(); }
     QString file(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
     QString focusName() const

@@ -1,0 +1,166 @@
+#include "linepieces.h"
+
+#include "platform/plaintextbox.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QList>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
+
+#include <cmath>
+
+void LinePieces::attach(QPlainTextEdit *box)
+{
+    m_box = box;
+    m_breaks = 0;
+    if (box)
+        recount();
+}
+
+void LinePieces::recount()
+{
+    m_breaks = 0;
+    for (QTextBlock b = m_box->document()->begin(); b.isValid(); b = b.next())
+        m_breaks += PlainTextBox::continuesLine(b);
+}
+
+int LinePieces::breaksAfter(int position) const
+{
+    int found = 0;
+    for (QTextBlock b = m_box->document()->lastBlock();
+         found < m_breaks && b.isValid() && b.position() > position; b = b.previous())
+        found += PlainTextBox::continuesLine(b);
+    return found;
+}
+
+int LinePieces::boxPosition(QStringView text, qsizetype size) const
+{
+    qsizetype rest = text.size() - size;
+    for (QTextBlock b = m_box->document()->lastBlock(); b.isValid(); b = b.previous()) {
+        const qsizetype length = b.length() - 1;
+        // At the start of a piece, the place is the end of the one before: cut there, the
+        // break goes too.
+        const bool continues = PlainTextBox::continuesLine(b);
+        if (rest < length || (rest == length && !continues))
+            return int(b.position() + length - rest);
+        rest -= length;
+        if (continues)
+            continue;
+        if (rest < 2 || b.blockNumber() == 0)
+            return -1;
+        rest -= 2;
+    }
+    return -1;
+}
+
+bool LinePieces::widthChanged() const
+{
+    return m_breaks > 0 && m_box->viewport()->width() != m_width;
+}
+
+QTextBlock LinePieces::firstPiece() const
+{
+    int found = 0;
+    QTextBlock b = m_box->document()->lastBlock();
+    for (; found < m_breaks && b.isValid(); b = b.previous())
+        found += PlainTextBox::continuesLine(b);
+    return m_breaks > 0 ? b : QTextBlock();
+}
+
+bool LinePieces::splitLast()
+{
+    QTextDocument *doc = m_box->document();
+    const QTextBlock last = doc->lastBlock();
+    if (last.length() - 1 < 2 * kLength)
+        return false;
+    doc->documentLayout()->blockBoundingRect(last); // lays it out if it is not
+    const QTextLayout *layout = last.layout();
+    QList<int> cuts;
+    for (int i = 1, pieceStart = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const int start = line.textStart();
+        // The box sets its scroll range from the heights of the last paragraphs in whole pixels:
+        // pieces of whole pixels each add up as the lines of one paragraph do.
+        if (start - pieceStart >= kLength && line.y() == std::floor(line.y())) {
+            cuts.append(start);
+            pieceStart = start;
+        }
+    }
+    if (cuts.isEmpty())
+        return false;
+    const int value = m_box->verticalScrollBar()->value();
+    m_width = m_box->viewport()->width();
+    const int at = last.position();
+    const QTextBlockFormat format = last.blockFormat();
+    QTextCursor cursor(doc);
+    cursor.joinPreviousEditBlock();
+    // From the end, so that the places still to cut keep their positions.
+    for (auto it = cuts.crbegin(); it != cuts.crend(); ++it) {
+        cursor.setPosition(at + *it);
+        cursor.insertBlock(format, PlainTextBox::pieceBreakFormat());
+    }
+    cursor.endEditBlock();
+    m_breaks += int(cuts.size());
+    QList<QTextBlock> pieces;
+    for (QTextBlock b = doc->findBlock(at); b.isValid(); b = b.next())
+        pieces.append(b);
+    keepLineCounts(pieces, value);
+    return true;
+}
+
+void LinePieces::join()
+{
+    if (m_breaks == 0)
+        return;
+    QTextDocument *doc = m_box->document();
+    const int value = m_box->verticalScrollBar()->value();
+    QList<int> breaks;
+    for (QTextBlock b = doc->lastBlock(); b.isValid() && int(breaks.size()) < m_breaks;
+         b = b.previous()) {
+        if (PlainTextBox::continuesLine(b))
+            breaks.append(b.position() - 1);
+    }
+    QTextCursor cursor(doc);
+    cursor.joinPreviousEditBlock();
+    for (const int at : breaks) {
+        cursor.setPosition(at);
+        cursor.deleteChar();
+    }
+    cursor.endEditBlock();
+    m_breaks = 0;
+    // Each break taken out joined the paragraph that held it to the one after.
+    QList<QTextBlock> joined;
+    for (const int at : breaks)
+        joined.append(doc->findBlock(at));
+    keepLineCounts(joined, value);
+}
+
+void LinePieces::dropEmptyEnd()
+{
+    const QTextBlock last = m_box->document()->lastBlock();
+    if (last.length() != 1 || !PlainTextBox::continuesLine(last))
+        return;
+    QTextCursor cursor(last);
+    cursor.joinPreviousEditBlock();
+    cursor.deletePreviousChar();
+    cursor.endEditBlock();
+    --m_breaks;
+}
+
+// A change over several paragraphs leaves them to be laid out when they are shown, each counted
+// as one line meanwhile. Laid out now, the scroll bar keeps its range and place.
+void LinePieces::keepLineCounts(const QList<QTextBlock> &changed, int scrollValue)
+{
+    QAbstractTextDocumentLayout *layout = m_box->document()->documentLayout();
+    for (const QTextBlock &b : changed)
+        layout->blockBoundingRect(b);
+    // The same size again: the box sets its scroll bars from the new line counts.
+    QResizeEvent resize(m_box->viewport()->size(), m_box->viewport()->size());
+    QCoreApplication::sendEvent(m_box->viewport(), &resize);
+    m_box->verticalScrollBar()->setValue(scrollValue);
+}
