@@ -50,13 +50,14 @@ OTHER_KEYS = [
     "BackSpace", "Delete", "Left", "Right", "Home", "End", "Down", "Prior", "Next", "F1", "F10",
     "Insert", "space", "Escape", "Return", "x", "y", "q", "ctrl+a", "ctrl+c", "ctrl+x", "ctrl+z",
     "ctrl+shift+z", "ctrl+y", "shift+Left", "shift+End", "ctrl+Home", "ctrl+End", "ctrl+Return",
-    "shift+Tab", "Menu", "alt+Up", "shift+F10", "ctrl+Tab"]
+    "shift+Tab", "Menu", "alt+Up", "shift+F10", "ctrl+Tab", "shift+Right", "ctrl+BackSpace"]
 MENU_KEYS = "fnosapehb"
 TEXTS = ["1+2=", "3.14", "sin", "(1+2)*3=", "曜石", "9" * 120, " x ", "abc", "2^10=", "5!=",
          "1/0=", "lg0=", "((((", "))))", ".....", "1e308*10=", "0.1+0.2=", "l(5!/12)=",
          "s1^2+c1^2=", "\t", "a1=", "7/", "-3^0.5="]
 CLIPBOARD_TEXTS = ["42", "1+2*3", "( x + 20 ) ^ 2", "曜石计算器", "1\n2\n3\n", "\t \t",
-                   "8" * 4000, "sin x\r\n", "", "x" * 64 + " ^ " + "9" * 64]
+                   "8" * 4000, "sin x\r\n", "", "x" * 64 + " ^ " + "9" * 64,
+                   "+345*6-78.9/10" * 700]
 TOKENS = ["x", "1", "2", "20", "0.5", "3.14159", "+", "-", "*", "/", "^", "(", ")", "sin",
           "cos", "lg", "ln", "atn", "e", "-1", "1e9", "0"]
 EQUATIONS = ["( x + 20 ) ^ 2", "30 * sin x", "20 * cos x", "1 / x", "lg ( x )", "x ^ x",

@@ -227,6 +227,7 @@ void TextBoxDisplay::append(const QString &piece)
     m_changing = false;
     m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
+    checkText();
 }
 
 void TextBoxDisplay::setText(const QString &text)
@@ -253,6 +254,7 @@ void TextBoxDisplay::setText(const QString &text)
     showEnd();
     if (from > 0)
         startLoading(from);
+    checkText();
 }
 
 void TextBoxDisplay::truncate(qsizetype size)
@@ -269,6 +271,7 @@ bool TextBoxDisplay::cutAt(qsizetype size)
         return false;
     m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
+    checkText();
     return true;
 }
 
@@ -413,6 +416,7 @@ void TextBoxDisplay::boxChanged(int from, int, int added)
     if (m_joinWanted ||
         (atEnd && (breaks > 0 || doc->lastBlock().length() > 2 * LinePieces::kLength)))
         m_tidy.start();
+    checkText();
 }
 
 void TextBoxDisplay::rereadBox()
@@ -451,6 +455,18 @@ void TextBoxDisplay::tidyPieces()
     if (std::exchange(m_splitWanted, false))
         splitLast();
     m_changing = false;
+    checkText();
+}
+
+// In debug builds, which the tests and the random-input runs use: the text kept is the box's.
+void TextBoxDisplay::checkText() const
+{
+#ifndef QT_NO_DEBUG
+    const QString shown =
+        PlainTextBox::withoutPieceBreaks(m_box->document(), m_box->toPlainText(), 0);
+    Q_ASSERT_X(QStringView(m_text).sliced(m_loadedFrom) == displayForm(shown), "TextBoxDisplay",
+               "the text kept differs from the box's");
+#endif
 }
 
 void TextBoxDisplay::startLoading(qsizetype from)

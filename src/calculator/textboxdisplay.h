@@ -58,6 +58,7 @@ private:
     void showEnd();
     void splitLast();
     void tidyPieces();
+    void checkText() const;
 
     std::function<void()> m_userEdited;
     QPointer<QPlainTextEdit> m_box;
