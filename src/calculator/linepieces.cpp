@@ -13,6 +13,7 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <numeric>
 
 void LinePieces::attach(QPlainTextEdit *box)
 {
@@ -81,18 +82,23 @@ bool LinePieces::splitLast()
     doc->documentLayout()->blockBoundingRect(last); // lays it out if it is not
     const QTextLayout *layout = last.layout();
     QList<int> cuts;
-    for (int i = 1, pieceStart = 0; i < layout->lineCount(); ++i) {
+    // Lines in each piece but the last.
+    QList<int> lines;
+    for (int i = 1, pieceStart = 0, pieceLine = 0; i < layout->lineCount(); ++i) {
         const QTextLine line = layout->lineAt(i);
         const int start = line.textStart();
         // The box sets its scroll range from the heights of the last paragraphs in whole pixels:
         // pieces of whole pixels each add up as the lines of one paragraph do.
         if (start - pieceStart >= kLength && line.y() == std::floor(line.y())) {
             cuts.append(start);
+            lines.append(i - pieceLine);
             pieceStart = start;
+            pieceLine = i;
         }
     }
     if (cuts.isEmpty())
         return false;
+    lines.append(layout->lineCount() - std::accumulate(lines.cbegin(), lines.cend(), 0));
     const int value = m_box->verticalScrollBar()->value();
     m_width = m_box->viewport()->width();
     const int at = last.position();
@@ -106,10 +112,13 @@ bool LinePieces::splitLast()
     }
     cursor.endEditBlock();
     m_breaks += int(cuts.size());
-    QList<QTextBlock> pieces;
-    for (QTextBlock b = doc->findBlock(at); b.isValid(); b = b.next())
-        pieces.append(b);
-    keepLineCounts(pieces, value);
+    // The pieces are laid out as they come into view; meanwhile they count the lines they hold.
+    QTextBlock piece = doc->findBlock(at);
+    for (const int count : lines) {
+        piece.setLineCount(count);
+        piece = piece.next();
+    }
+    showLineCounts(value);
     return true;
 }
 
@@ -133,11 +142,12 @@ void LinePieces::join()
     }
     cursor.endEditBlock();
     m_breaks = 0;
-    // Each break taken out joined the paragraph that held it to the one after.
-    QList<QTextBlock> joined;
+    // Each break taken out joined the paragraph that held it to the one after; laid out now, it
+    // counts its lines.
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
     for (const int at : breaks)
-        joined.append(doc->findBlock(at));
-    keepLineCounts(joined, value);
+        layout->blockBoundingRect(doc->findBlock(at));
+    showLineCounts(value);
 }
 
 void LinePieces::dropEmptyEnd()
@@ -152,14 +162,11 @@ void LinePieces::dropEmptyEnd()
     --m_breaks;
 }
 
-// A change over several paragraphs leaves them to be laid out when they are shown, each counted
-// as one line meanwhile. Laid out now, the scroll bar keeps its range and place.
-void LinePieces::keepLineCounts(const QList<QTextBlock> &changed, int scrollValue)
+// A change over several paragraphs leaves each counted as one line. With their lines counted
+// again, the scroll bar keeps its range and place.
+void LinePieces::showLineCounts(int scrollValue)
 {
-    QAbstractTextDocumentLayout *layout = m_box->document()->documentLayout();
-    for (const QTextBlock &b : changed)
-        layout->blockBoundingRect(b);
-    // The same size again: the box sets its scroll bars from the new line counts.
+    // The same size again: the box sets its scroll bars from the line counts.
     QResizeEvent resize(m_box->viewport()->size(), m_box->viewport()->size());
     QCoreApplication::sendEvent(m_box->viewport(), &resize);
     m_box->verticalScrollBar()->setValue(scrollValue);

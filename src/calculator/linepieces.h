@@ -44,7 +44,7 @@ public:
     void dropEmptyEnd();
 
 private:
-    void keepLineCounts(const QList<QTextBlock> &changed, int scrollValue);
+    void showLineCounts(int scrollValue);
 
     QPointer<QPlainTextEdit> m_box;
     int m_breaks = 0;

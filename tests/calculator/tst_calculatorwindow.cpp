@@ -7,6 +7,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 
 // The window as a user works it: buttons, keys and focus, pasting, printing, help.
@@ -301,6 +302,8 @@ void TestCalculatorWindow::editsInALongLine()
     doc.close();
     open(file("long.txt"));
     QVERIFY(display()->document()->blockCount() > 2);
+    // Scrolled to its end as the line held whole is, the margin below it in view.
+    QCOMPARE(display()->verticalScrollBar()->value(), display()->verticalScrollBar()->maximum());
 
     QString expected = s.snaptext.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     qsizetype place = expected.size();
