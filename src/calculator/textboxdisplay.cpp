@@ -548,20 +548,12 @@ void TextBoxDisplay::keepCaretLayout()
 
 void TextBoxDisplay::showEnd()
 {
+    const int scrolledFrom = m_box->verticalScrollBar()->value();
     QTextCursor cursor = m_box->textCursor();
     cursor.movePosition(QTextCursor::End);
     m_box->setTextCursor(cursor);
     m_box->ensureCursorVisible();
-    // In the document's first paragraph, the box keeps the document's margin in view below the
-    // caret; a first line held in pieces is that paragraph to the user.
-    QTextBlock block = cursor.block();
-    while (PlainTextBox::continuesLine(block))
-        block = block.previous();
-    if (block != cursor.block() && block.blockNumber() == 0 &&
-        m_box->cursorRect().bottom() + m_box->document()->documentMargin() >=
-            m_box->viewport()->height()) {
-        QScrollBar *bar = m_box->verticalScrollBar();
-        bar->setValue(bar->value() + 1);
-    }
+    if (auto *box = qobject_cast<PlainTextBox *>(m_box.data()))
+        box->keepMarginBelowCaret(scrolledFrom);
     keepCaretLayout();
 }

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 
@@ -48,8 +49,25 @@ bool PlainTextBox::canInsertFromMimeData(const QMimeData *source) const
 
 void PlainTextBox::insertFromMimeData(const QMimeData *source)
 {
+    const int scrolledFrom = verticalScrollBar()->value();
     if (canInsertFromMimeData(source))
         insertPlainText(source->text());
+    keepMarginBelowCaret(scrolledFrom);
+}
+
+// While the caret is in the document's first paragraph, the box scrolls the document's margin
+// into view below it too. A first line held in pieces is one paragraph to the user.
+void PlainTextBox::keepMarginBelowCaret(int scrolledFrom)
+{
+    QScrollBar *bar = verticalScrollBar();
+    QTextBlock block = textCursor().block();
+    if (bar->value() <= scrolledFrom || !continuesLine(block))
+        return;
+    while (continuesLine(block))
+        block = block.previous();
+    if (block.blockNumber() == 0 &&
+        cursorRect().bottom() + document()->documentMargin() >= viewport()->height())
+        bar->setValue(bar->value() + 1);
 }
 
 QTextCharFormat PlainTextBox::pieceBreakFormat()
@@ -104,5 +122,7 @@ void PlainTextBox::keyPressEvent(QKeyEvent *event)
                             selects(event) ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
         setTextCursor(cursor);
     }
+    const int scrolledFrom = verticalScrollBar()->value();
     QPlainTextEdit::keyPressEvent(event);
+    keepMarginBelowCaret(scrolledFrom);
 }

@@ -29,6 +29,8 @@ public:
     // `text`, read from the document from position `from` with one character for each break,
     // without the breaks inside lines.
     static QString withoutPieceBreaks(const QTextDocument *doc, QString text, int from);
+    // After the box scrolled down from `scrolledFrom` to show the caret.
+    void keepMarginBelowCaret(int scrolledFrom);
 
 protected:
     QMimeData *createMimeDataFromSelection() const override;
