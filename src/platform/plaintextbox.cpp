@@ -125,4 +125,16 @@ void PlainTextBox::keyPressEvent(QKeyEvent *event)
     const int scrolledFrom = verticalScrollBar()->value();
     QPlainTextEdit::keyPressEvent(event);
     keepMarginBelowCaret(scrolledFrom);
+    // End on a line that wraps stops before a blank at its end; a piece's last line wraps too.
+    const bool selectsToEnd = event->matches(QKeySequence::SelectEndOfLine);
+    if (selectsToEnd || event->matches(QKeySequence::MoveToEndOfLine)) {
+        cursor = textCursor();
+        const QString text = cursor.block().text();
+        if (cursor.atBlockEnd() && continuesLine(cursor.block().next()) && !text.isEmpty() &&
+            text.back().isSpace()) {
+            cursor.movePosition(QTextCursor::PreviousCharacter,
+                                selectsToEnd ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+            setTextCursor(cursor);
+        }
+    }
 }
