@@ -5,6 +5,9 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
+
+#include <tuple>
 
 namespace
 {
@@ -113,8 +116,68 @@ QMimeData *PlainTextBox::createMimeDataFromSelection() const
     return data;
 }
 
+// Word moves and deletions find their words in the caret's piece and the pieces next to it, as
+// they would in the line held whole; Qt's own stop at the end of every paragraph.
+bool PlainTextBox::wordKey(const QKeyEvent *event)
+{
+    enum class Act { None, Move, Select, Delete } act = Act::None;
+    bool forward = true;
+    for (const auto &[key, a, f] :
+         {std::tuple(QKeySequence::MoveToNextWord, Act::Move, true),
+          std::tuple(QKeySequence::MoveToPreviousWord, Act::Move, false),
+          std::tuple(QKeySequence::SelectNextWord, Act::Select, true),
+          std::tuple(QKeySequence::SelectPreviousWord, Act::Select, false),
+          std::tuple(QKeySequence::DeleteEndOfWord, Act::Delete, true),
+          std::tuple(QKeySequence::DeleteStartOfWord, Act::Delete, false)}) {
+        if (act == Act::None && event->matches(key)) {
+            act = a;
+            forward = f;
+        }
+    }
+    QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    const QTextBlock first = continuesLine(block) ? block.previous() : block;
+    const QTextBlock last = continuesLine(block.next()) ? block.next() : block;
+    if (act == Act::None || (act == Act::Delete && cursor.hasSelection()) || first == last)
+        return false;
+    QString text;
+    int offset = 0;
+    for (QTextBlock b = first;; b = b.next()) {
+        if (b == block)
+            offset = int(text.size()) + cursor.positionInBlock();
+        text += b.text();
+        if (b == last)
+            break;
+    }
+    const QTextLayout words(text);
+    const int target = forward ? words.nextCursorPosition(offset, QTextLayout::SkipWords)
+                               : words.previousCursorPosition(offset, QTextLayout::SkipWords);
+    if (target == offset)
+        return false;
+    // At a break, the place is the start of the piece after it.
+    int position = target;
+    for (QTextBlock b = first;; b = b.next()) {
+        if (position < b.length() - 1 || b == last) {
+            position += b.position();
+            break;
+        }
+        position -= b.length() - 1;
+    }
+    cursor.setPosition(position,
+                       act == Act::Move ? QTextCursor::MoveAnchor : QTextCursor::KeepAnchor);
+    if (act == Act::Delete)
+        cursor.removeSelectedText();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
+}
+
 void PlainTextBox::keyPressEvent(QKeyEvent *event)
 {
+    if (const int scrolledFrom = verticalScrollBar()->value(); wordKey(event)) {
+        keepMarginBelowCaret(scrolledFrom);
+        return;
+    }
     QTextCursor cursor = textCursor();
     if (const Side side = sideToCross(event, cursor); side != Side::None) {
         cursor.movePosition(side == Side::Before ? QTextCursor::PreviousCharacter

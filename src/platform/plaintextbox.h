@@ -35,4 +35,7 @@ public:
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool wordKey(const QKeyEvent *event);
 };

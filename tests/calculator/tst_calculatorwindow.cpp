@@ -277,6 +277,10 @@ void TestCalculatorWindow::editsInALongLine_data()
     row("end of the line above", "start", "Up End Q");
     row("end of the line above, selected and copied", "start", "Up Home S-End C-c C-End C-v");
     row("return", "start", "Return");
+    row("words over the break", "start",
+        "Up End C-Left C-Right C-Right Q C-Left C-Left C-Backspace");
+    row("words selected, copied and deleted over the break", "start",
+        "C-S-Left C-S-Left C-c Right C-Del C-End C-v");
     row("selection over the break replaced", "start", "S-Left z");
     row("deletion over the break undone", "start", "S-Left S-Left Del C-z");
     row("copied over the break", "end", "S-Right S-Right C-c Right C-v");
