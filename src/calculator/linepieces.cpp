@@ -150,6 +150,21 @@ void LinePieces::join()
     showLineCounts(value);
 }
 
+void LinePieces::layOut()
+{
+    QAbstractTextDocumentLayout *layout = m_box->document()->documentLayout();
+    int found = 0;
+    for (QTextBlock b = m_box->document()->lastBlock(); b.isValid() && found < m_breaks;
+         b = b.previous()) {
+        if (PlainTextBox::continuesLine(b)) {
+            ++found;
+            layout->blockBoundingRect(b);
+            layout->blockBoundingRect(b.previous());
+        }
+    }
+    showLineCounts(m_box->verticalScrollBar()->value());
+}
+
 void LinePieces::dropEmptyEnd()
 {
     const QTextBlock last = m_box->document()->lastBlock();

@@ -40,6 +40,8 @@ public:
     bool splitLast();
     // Makes every line whole again.
     void join();
+    // Lays out every piece, so that the scroll bar counts their lines.
+    void layOut();
     // Takes out a break that has nothing after it.
     void dropEmptyEnd();
 

@@ -150,7 +150,7 @@ void TextBoxDisplay::attach(QPlainTextEdit *box)
     QObject::disconnect(m_caretMoves);
     QObject::disconnect(m_relayouts);
     m_tidy.stop();
-    m_joinWanted = m_splitWanted = false;
+    m_joinWanted = m_splitWanted = m_rewrapped = false;
     m_pieces.attach(box);
     m_caretBlock = QTextCursor();
     m_box = box;
@@ -176,7 +176,7 @@ void TextBoxDisplay::attach(QPlainTextEdit *box)
     if (auto *layout = qobject_cast<QPlainTextDocumentLayout *>(box->document()->documentLayout()))
         m_relayouts = QObject::connect(layout, &QAbstractTextDocumentLayout::update, box, [this] {
             if (m_pieces.widthChanged()) {
-                m_joinWanted = true;
+                m_rewrapped = true;
                 m_tidy.start();
             }
         });
@@ -445,14 +445,30 @@ void TextBoxDisplay::splitLast()
 
 void TextBoxDisplay::tidyPieces()
 {
+    const bool rewrapped = std::exchange(m_rewrapped, false);
+    const bool join = std::exchange(m_joinWanted, false) || rewrapped;
+    const bool split = std::exchange(m_splitWanted, false);
     if (!m_box)
         return;
+    // An undo brings back the pieces as they were, and a change now would end what can be
+    // redone; only pieces cut for another width must go. The box counted each piece it brought
+    // back as one line when it showed the caret.
+    if (m_box->document()->isRedoAvailable() && !rewrapped) {
+        if (m_pieces.breaks() > 0) {
+            const int scrolledFrom = m_box->verticalScrollBar()->value();
+            m_pieces.layOut();
+            m_box->ensureCursorVisible();
+            if (auto *box = qobject_cast<PlainTextBox *>(m_box.data()))
+                box->keepMarginBelowCaret(scrolledFrom);
+        }
+        return;
+    }
     m_changing = true;
-    if (std::exchange(m_joinWanted, false))
+    if (join)
         m_pieces.join();
     else
         m_pieces.dropEmptyEnd();
-    if (std::exchange(m_splitWanted, false))
+    if (split)
         splitLast();
     m_changing = false;
     checkText();

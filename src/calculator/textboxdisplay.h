@@ -89,6 +89,8 @@ private:
     // after an edit inside a line that continues; the last line cut, as after an edit at its end.
     bool m_joinWanted = false;
     bool m_splitWanted = false;
+    // The box's width changed since the pieces were cut.
+    bool m_rewrapped = false;
     QTimer m_tidy;
     // The paragraph of the caret keeps its shaped text between layouts: placing the caret, which
     // the blinking does twice a second, would otherwise shape the whole paragraph again. Held by

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
@@ -170,6 +171,27 @@ bool PlainTextBox::wordKey(const QKeyEvent *event)
     setTextCursor(cursor);
     ensureCursorVisible();
     return true;
+}
+
+// A third click selects the paragraph under the pointer: a line held in pieces, whole.
+void PlainTextBox::mousePressEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mousePressEvent(event);
+    QTextCursor cursor = textCursor();
+    QTextBlock first = document()->findBlock(cursor.selectionStart());
+    QTextBlock last = first;
+    if (!cursor.hasSelection() || cursor.selectionStart() != first.position() ||
+        cursor.selectionEnd() != first.position() + first.length() - 1)
+        return;
+    while (continuesLine(first))
+        first = first.previous();
+    while (continuesLine(last.next()))
+        last = last.next();
+    if (first == last)
+        return;
+    cursor.setPosition(first.position());
+    cursor.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
 }
 
 void PlainTextBox::keyPressEvent(QKeyEvent *event)

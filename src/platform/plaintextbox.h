@@ -35,6 +35,7 @@ public:
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     bool wordKey(const QKeyEvent *event);

@@ -284,6 +284,10 @@ void TestCalculatorWindow::editsInALongLine_data()
     row("selection over the break replaced", "start", "S-Left z");
     row("deletion over the break undone", "start", "S-Left S-Left Del C-z");
     row("copied over the break", "end", "S-Right S-Right C-c Right C-v");
+    row("all replaced, undone and redone", "start", "C-a x C-z C-S-z");
+    row("all replaced and undone", "start", "C-a x C-z");
+    // Three clicks on the caret select its paragraph.
+    row("line selected with three clicks and copied", "start", "Triple C-c C-End C-v");
     row("typed at the end and undone", "start",
         "C-End a b c Backspace Backspace Backspace Backspace Backspace C-z");
     row("last piece deleted and undone", "start", "C-S-End Del C-z");
@@ -312,14 +316,21 @@ void TestCalculatorWindow::editsInALongLine()
         display()->resize(display()->width() - 7, display()->height());
         QCoreApplication::processEvents();
     };
-    const auto typeAt = [this, &keys](int position) {
+    const auto typeAt = [this, keys](int position) {
         if (position >= 0) {
             type(QStringLiteral("Click"));
             QTextCursor caret = display()->textCursor();
             caret.setPosition(position);
             display()->setTextCursor(caret);
         }
-        type(keys);
+        QString rest = keys;
+        if (rest.startsWith(u"Triple")) {
+            const QPoint at = display()->cursorRect().center();
+            QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, at);
+            rest.remove(0, 6);
+        }
+        type(rest);
         QCoreApplication::processEvents();
         // Where the view rests depends on how it got there, except with the caret at the end.
         return std::pair(
