@@ -327,6 +327,10 @@ QByteArray write(const CalcState &s, int slot, QStringView text)
     for (int k = 1; k < kNameLines; ++k)
         out = std::copy_n(names, nameLine, out);
     record.truncate(out - record.constData());
+    // The unused end of a buffer of megabytes stays resident with whatever the heap last kept
+    // there: it goes back before the record is passed on.
+    if (record.capacity() - record.size() > 64 * 1024)
+        record.squeeze();
     return record;
 }
 
