@@ -19,8 +19,6 @@ void LinePieces::attach(QPlainTextEdit *box)
 {
     m_box = box;
     m_breaks = 0;
-    if (box)
-        recount();
 }
 
 void LinePieces::recount()
@@ -64,13 +62,21 @@ bool LinePieces::widthChanged() const
     return m_breaks > 0 && m_box->viewport()->width() != m_width;
 }
 
+QList<QTextBlock> LinePieces::continuations() const
+{
+    QList<QTextBlock> found;
+    for (QTextBlock b = m_box->document()->lastBlock(); b.isValid() && int(found.size()) < m_breaks;
+         b = b.previous()) {
+        if (PlainTextBox::continuesLine(b))
+            found.append(b);
+    }
+    return found;
+}
+
 QTextBlock LinePieces::firstPiece() const
 {
-    int found = 0;
-    QTextBlock b = m_box->document()->lastBlock();
-    for (; found < m_breaks && b.isValid(); b = b.previous())
-        found += PlainTextBox::continuesLine(b);
-    return m_breaks > 0 ? b : QTextBlock();
+    const QList<QTextBlock> pieces = continuations();
+    return pieces.isEmpty() ? QTextBlock() : pieces.back().previous();
 }
 
 bool LinePieces::splitLast()
@@ -129,11 +135,8 @@ void LinePieces::join()
     QTextDocument *doc = m_box->document();
     const int value = m_box->verticalScrollBar()->value();
     QList<int> breaks;
-    for (QTextBlock b = doc->lastBlock(); b.isValid() && int(breaks.size()) < m_breaks;
-         b = b.previous()) {
-        if (PlainTextBox::continuesLine(b))
-            breaks.append(b.position() - 1);
-    }
+    for (const QTextBlock &b : continuations())
+        breaks.append(b.position() - 1);
     QTextCursor cursor(doc);
     cursor.joinPreviousEditBlock();
     for (const int at : breaks) {
@@ -153,14 +156,9 @@ void LinePieces::join()
 void LinePieces::layOut()
 {
     QAbstractTextDocumentLayout *layout = m_box->document()->documentLayout();
-    int found = 0;
-    for (QTextBlock b = m_box->document()->lastBlock(); b.isValid() && found < m_breaks;
-         b = b.previous()) {
-        if (PlainTextBox::continuesLine(b)) {
-            ++found;
-            layout->blockBoundingRect(b);
-            layout->blockBoundingRect(b.previous());
-        }
+    for (const QTextBlock &b : continuations()) {
+        layout->blockBoundingRect(b);
+        layout->blockBoundingRect(b.previous());
     }
     showLineCounts(m_box->verticalScrollBar()->value());
 }

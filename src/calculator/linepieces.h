@@ -46,6 +46,8 @@ public:
     void dropEmptyEnd();
 
 private:
+    // The paragraphs after each break inside a line, from the end of the box.
+    QList<QTextBlock> continuations() const;
     void showLineCounts(int scrollValue);
 
     QPointer<QPlainTextEdit> m_box;

@@ -457,9 +457,7 @@ void TextBoxDisplay::tidyPieces()
         if (m_pieces.breaks() > 0) {
             const int scrolledFrom = m_box->verticalScrollBar()->value();
             m_pieces.layOut();
-            m_box->ensureCursorVisible();
-            if (auto *box = qobject_cast<PlainTextBox *>(m_box.data()))
-                box->keepMarginBelowCaret(scrolledFrom);
+            showCaret(scrolledFrom);
         }
         return;
     }
@@ -568,8 +566,13 @@ void TextBoxDisplay::showEnd()
     QTextCursor cursor = m_box->textCursor();
     cursor.movePosition(QTextCursor::End);
     m_box->setTextCursor(cursor);
+    showCaret(scrolledFrom);
+    keepCaretLayout();
+}
+
+void TextBoxDisplay::showCaret(int scrolledFrom)
+{
     m_box->ensureCursorVisible();
     if (auto *box = qobject_cast<PlainTextBox *>(m_box.data()))
         box->keepMarginBelowCaret(scrolledFrom);
-    keepCaretLayout();
 }

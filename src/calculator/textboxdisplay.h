@@ -56,6 +56,8 @@ private:
     void setRightToLeft(bool rightToLeft);
     void keepCaretLayout();
     void showEnd();
+    // After the box scrolled from `scrolledFrom`: the caret in view as the box shows it.
+    void showCaret(int scrolledFrom);
     void splitLast();
     void tidyPieces();
     void checkText() const;
