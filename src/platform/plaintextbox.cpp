@@ -180,8 +180,10 @@ void PlainTextBox::mousePressEvent(QMouseEvent *event)
     QTextCursor cursor = textCursor();
     QTextBlock first = document()->findBlock(cursor.selectionStart());
     QTextBlock last = first;
-    if (!cursor.hasSelection() || cursor.selectionStart() != first.position() ||
-        cursor.selectionEnd() != first.position() + first.length() - 1)
+    // The selection may take in the line break after the paragraph.
+    const int breakAfter = cursor.selectionEnd() - (first.position() + first.length() - 1);
+    if (!cursor.hasSelection() || cursor.selectionStart() != first.position() || breakAfter < 0 ||
+        breakAfter > 1)
         return;
     while (continuesLine(first))
         first = first.previous();
@@ -190,7 +192,7 @@ void PlainTextBox::mousePressEvent(QMouseEvent *event)
     if (first == last)
         return;
     cursor.setPosition(first.position());
-    cursor.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    cursor.setPosition(last.position() + last.length() - 1 + breakAfter, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 

@@ -288,6 +288,8 @@ void TestCalculatorWindow::editsInALongLine_data()
     row("all replaced and undone", "start", "C-a x C-z");
     // Three clicks on the caret select its paragraph.
     row("line selected with three clicks and copied", "start", "Triple C-c C-End C-v");
+    row("line with a line after it selected with three clicks and copied", "start",
+        "C-End Return x Up Triple C-c C-End C-v");
     row("typed at the end and undone", "start",
         "C-End a b c Backspace Backspace Backspace Backspace Backspace C-z");
     row("last piece deleted and undone", "start", "C-S-End Del C-z");
@@ -323,14 +325,15 @@ void TestCalculatorWindow::editsInALongLine()
             caret.setPosition(position);
             display()->setTextCursor(caret);
         }
-        QString rest = keys;
-        if (rest.startsWith(u"Triple")) {
-            const QPoint at = display()->cursorRect().center();
-            QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, at);
-            rest.remove(0, 6);
+        const QStringList parts = keys.split(QStringLiteral("Triple"));
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            if (i > 0) {
+                const QPoint at = display()->cursorRect().center();
+                QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, at);
+            }
+            type(parts[i]);
         }
-        type(rest);
         QCoreApplication::processEvents();
         // Where the view rests depends on how it got there, except with the caret at the end.
         return std::pair(
