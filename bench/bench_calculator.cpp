@@ -1,5 +1,5 @@
-#include "calculator/calculator.h"
-#include "calculator/staterecord.h"
+#include "calculator/engine/calculator.h"
+#include "calculator/engine/staterecord.h"
 
 #include <QTemporaryDir>
 

@@ -1,5 +1,5 @@
-#include "plotter/plot.h"
-#include "plotter/plotpicture.h"
+#include "plotter/engine/plot.h"
+#include "plotter/window/plotpicture.h"
 
 #include <QImage>
 

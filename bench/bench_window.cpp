@@ -1,10 +1,10 @@
 // The calculator as the user meets it: key events into the real window, timed until the display
 // has been updated and painted, at the end of documents of growing size.
 
-#include "calculator/calculatorwindow.h"
-#include "calculator/staterecord.h"
-#include "platform/plaintextbox.h"
+#include "calculator/engine/staterecord.h"
+#include "calculator/window/calculatorwindow.h"
 #include "support/scriptedplatform.h"
+#include "widgets/plaintextbox.h"
 
 #include <QAction>
 #include <QApplication>

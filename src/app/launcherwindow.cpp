@@ -1,7 +1,7 @@
 #include "launcherwindow.h"
 
-#include "platform/accessibility.h"
-#include "platform/layout.h"
+#include "widgets/accessibility.h"
+#include "widgets/layout.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "commandline.h"
-#include "platform/accessibility.h"
-#include "platform/fonts.h"
+#include "widgets/accessibility.h"
+#include "widgets/fonts.h"
 #include "yaoshiapp.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "splashwindow.h"
 
-#include "platform/accessibility.h"
-#include "platform/layout.h"
+#include "widgets/accessibility.h"
+#include "widgets/layout.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

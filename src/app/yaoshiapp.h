@@ -1,11 +1,11 @@
 #pragma once
 
-#include "calculator/calculatorwindow.h"
+#include "calculator/window/calculatorwindow.h"
 #include "commandline.h"
 #include "help/helpwindow.h"
 #include "launcherwindow.h"
 #include "platform/qtplatform.h"
-#include "plotter/plotterwindow.h"
+#include "plotter/window/plotterwindow.h"
 #include "splashwindow.h"
 
 #include <QPointer>

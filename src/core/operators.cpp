@@ -1,4 +1,4 @@
-#include "operators.h"
+#include "core/operators.h"
 
 namespace yaoshi
 {

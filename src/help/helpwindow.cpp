@@ -1,9 +1,9 @@
 #include "helpwindow.h"
 
 #include "helptext.h"
-#include "platform/accessibility.h"
-#include "platform/layout.h"
-#include "platform/plaintextbox.h"
+#include "widgets/accessibility.h"
+#include "widgets/layout.h"
+#include "widgets/plaintextbox.h"
 
 #include <QCloseEvent>
 

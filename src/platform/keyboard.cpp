@@ -1,4 +1,4 @@
-#include "keyboard.h"
+#include "platform/keyboard.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -56,14 +55,6 @@ QImage textPage(const QString &text);
 // Asks for a printer and a number of copies and prints textPage(text) once per copy. Cancel
 // prints nothing; a failure ends the printing silently.
 void printText(Platform &platform, QWidget *parent, const QString &text);
-
-// Replaces the file at `path` (through a link, its target) with `bytes`, atomically: on failure
-// the file that was there stays as it was, and `error` gives the reason. Only a regular file is
-// replaced: a folder, FIFO or device there is refused and left alone.
-bool writeFile(const QString &path, QByteArrayView bytes, QString *error);
-
-// Why a path cannot be read or written as a document or picture: it names no regular file.
-QString notRegularReason();
 
 // writeFile() for `image` encoded in `format` ("BMP", "PNG").
 bool writePicture(const QImage &image, const QString &path, const char *format, QString *error);

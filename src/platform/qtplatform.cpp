@@ -1,4 +1,4 @@
-#include "qtplatform.h"
+#include "platform/qtplatform.h"
 
 #include <QClipboard>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "app/yaoshiapp.h"
-#include "platform/accessibility.h"
 #include "support/scriptedplatform.h"
+#include "widgets/accessibility.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -1,8 +1,8 @@
 #include "app/commandline.h"
 #include "app/yaoshiapp.h"
-#include "platform/fonts.h"
 #include "support/envguard.h"
 #include "support/scriptedplatform.h"
+#include "widgets/fonts.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

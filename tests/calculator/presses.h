@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calculator/calculator.h"
+#include "calculator/engine/calculator.h"
 
 #include <QStringList>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "calculator/linepieces.h"
-#include "calculator/staterecord.h"
+#include "calculator/engine/staterecord.h"
+#include "calculator/window/linepieces.h"
 #include "help/helpwindow.h"
-#include "platform/plaintextbox.h"
+#include "widgets/plaintextbox.h"
 #include "windowfixture.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -1,4 +1,4 @@
-#include "calculator/keytable.h"
+#include "calculator/engine/keytable.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "calculator/staterecord.h"
+#include "calculator/engine/staterecord.h"
 
 #include <QTest>
 

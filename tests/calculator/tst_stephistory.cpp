@@ -1,6 +1,6 @@
-#include "calculator/calculator.h"
-#include "calculator/staterecord.h"
-#include "calculator/stephistory.h"
+#include "calculator/engine/calculator.h"
+#include "calculator/engine/staterecord.h"
+#include "calculator/engine/stephistory.h"
 #include "presses.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "calculator/calculatorwindow.h"
-#include "platform/plaintextbox.h"
+#include "calculator/window/calculatorwindow.h"
 #include "support/scriptedplatform.h"
+#include "widgets/plaintextbox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Equation text in, conversion and evaluation at several x: never crashes, every value is finite
 // or undefined, and the compiled steps give exactly what the plain two-stack evaluation gives.
 #include "core/numtext.h"
-#include "plotter/equation.h"
+#include "plotter/engine/equation.h"
 
 #include <algorithm>
 #include <array>

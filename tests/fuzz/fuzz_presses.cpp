@@ -1,7 +1,7 @@
 // Any sequence of key presses on the calculator engine: after every press the stacks are within
 // bounds, the display has grown by exactly the press's text or been replaced by a restored step,
 // an accepted "=" leaves the counters at zero, and a fault leaves everything as it was.
-#include "calculator/calculator.h"
+#include "calculator/engine/calculator.h"
 #include "core/numtext.h"
 
 #include <QVarLengthArray>

@@ -1,6 +1,6 @@
 // Any bytes as a state record: either read whole into a consistent state, or refused with the
 // state untouched. What was read writes and reads back to the same.
-#include "calculator/staterecord.h"
+#include "calculator/engine/staterecord.h"
 
 #include <cmath>
 #include <cstdint>

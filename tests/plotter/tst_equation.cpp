@@ -1,5 +1,5 @@
 #include "core/numtext.h"
-#include "plotter/equation.h"
+#include "plotter/engine/equation.h"
 
 #include <QTest>
 

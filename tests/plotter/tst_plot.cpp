@@ -1,5 +1,5 @@
-#include "plotter/exactsum.h"
-#include "plotter/plot.h"
+#include "plotter/engine/exactsum.h"
+#include "plotter/engine/plot.h"
 
 #include <QTest>
 

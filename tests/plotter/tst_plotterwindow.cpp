@@ -1,8 +1,8 @@
 #include "core/numtext.h"
-#include "platform/fittinglabel.h"
-#include "plotter/plotpicture.h"
-#include "plotter/plotterwindow.h"
+#include "plotter/window/plotpicture.h"
+#include "plotter/window/plotterwindow.h"
 #include "support/scriptedplatform.h"
+#include "widgets/fittinglabel.h"
 
 #include <QAccessible>
 #include <QImageReader>

@@ -1,6 +1,0 @@
-#include "display.h"
-
-QChar StringDisplay::lastChar() const
-{
-    return m_text.isEmpty() ? QChar() : m_text.back();
-}

@@ -1,0 +1,405 @@
+#include "calculator/window/calculatorwindow.h"
+
+#include "calculator/engine/staterecord.h"
+#include "calculator/window/calculatormessages.h"
+#include "calculator/window/keyhints.h"
+#include "files/regularfile.h"
+#include "files/writefile.h"
+#include "platform/keyboard.h"
+#include "platform/platform.h"
+#include "widgets/accessibility.h"
+#include "widgets/layout.h"
+#include "widgets/plaintextbox.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <utility>
+
+namespace
+{
+
+const QString kTitle = QStringLiteral("提示");
+const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
+
+QString tooLarge()
+{
+    return QStringLiteral("文档超过 %1 MB").arg(staterecord::kMaxBytes >> 20);
+}
+
+QString whyNotRead(const yaoshi::FileBytes &file)
+{
+    switch (file.error) {
+    case yaoshi::ReadError::None:
+        break;
+    case yaoshi::ReadError::Missing:
+        return QStringLiteral("文件不存在");
+    case yaoshi::ReadError::Unreadable:
+        return QStringLiteral("文件无法读取（%1）").arg(file.reason);
+    case yaoshi::ReadError::NotRegular:
+        return notRegularReason();
+    case yaoshi::ReadError::TooLarge:
+        return tooLarge();
+    }
+    return {};
+}
+
+enum class Face { Window, Song12, Kai14, Kai10 };
+
+QFont faceFont(Face face, const QFont &windowFont)
+{
+    switch (face) {
+    case Face::Song12:
+        return QFont(QStringLiteral("宋体"), 12);
+    case Face::Kai14: {
+        QFont font(QStringLiteral("楷体_GB2312"));
+        font.setPointSizeF(14.25);
+        return font;
+    }
+    case Face::Kai10: {
+        QFont font(QStringLiteral("楷体_GB2312"));
+        font.setPointSizeF(10.5);
+        return font;
+    }
+    case Face::Window:
+        break;
+    }
+    return windowFont;
+}
+
+} // namespace
+
+CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder,
+                                   WindowOpeners openers, QWidget *parent)
+    : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)),
+      m_display([this] { m_calc.markChanged(); }), m_steps(stepFolder),
+      m_calc(m_display, m_steps, StepHistory::Writing::Behind)
+{
+    setObjectName(QStringLiteral("Frm1"));
+    setWindowTitle(QStringLiteral("曜石.1.0"));
+}
+
+void CalculatorWindow::load()
+{
+    if (!isLoaded()) {
+        build();
+        setCalculationMode(true);
+    }
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    show();
+}
+
+void CalculatorWindow::build()
+{
+    using enum KeyAction;
+    struct Control {
+        const char *name; // the digits, "ji" and "hs" are button groups, told apart by index
+        KeyCommand command;
+        const char16_t *caption;
+        int left, top, width, height;
+        Face face;
+        int tabIndex;
+        const char16_t *tooltip;
+    };
+    const auto op = [](KeyAction action, Op code) { return KeyCommand{action, int(code)}; };
+    const char16_t *const kStepBackTip = u"可以上推20步,快捷键为上箭头,先按TAB键";
+    const char16_t *const kModeTip = u"当输入文本结实后须按此按钮,快捷键为Tab";
+    const Control kControls[] = {
+        {"N", {Digit, 0}, u"0", 240, 2520, 735, 375, Face::Song12, 0, nullptr},
+        {"N", {Digit, 1}, u"1", 1200, 2520, 735, 375, Face::Song12, 1, nullptr},
+        {"N", {Digit, 2}, u"2", 2160, 2520, 735, 375, Face::Song12, 2, nullptr},
+        {"N", {Digit, 3}, u"3", 240, 3120, 735, 375, Face::Song12, 3, nullptr},
+        {"N", {Digit, 4}, u"4", 1200, 3120, 735, 375, Face::Song12, 4, nullptr},
+        {"N", {Digit, 5}, u"5", 2160, 3120, 735, 375, Face::Song12, 5, nullptr},
+        {"N", {Digit, 6}, u"6", 240, 3720, 735, 375, Face::Song12, 6, nullptr},
+        {"N", {Digit, 7}, u"7", 1200, 3720, 735, 375, Face::Song12, 7, nullptr},
+        {"N", {Digit, 8}, u"8", 2160, 3720, 735, 375, Face::Song12, 8, nullptr},
+        {"N", {Digit, 9}, u"9", 240, 4320, 735, 375, Face::Song12, 9, nullptr},
+        {"dian", {Point}, u".点", 1200, 4320, 735, 375, Face::Kai14, 10, nullptr},
+        {"ji", op(Operator, Op::Add), u"+", 3120, 2520, 735, 375, Face::Window, 11, nullptr},
+        {"ji", op(Operator, Op::Sub), u"-", 4080, 2520, 735, 375, Face::Window, 12, nullptr},
+        {"ji", op(Operator, Op::Mul), u"*", 3120, 3120, 735, 375, Face::Song12, 13, nullptr},
+        {"ji", op(Operator, Op::Div), u"/", 4080, 3120, 735, 375, Face::Window, 14, nullptr},
+        {"den", {Equals}, u"=", 2160, 4320, 735, 375, Face::Window, 15, nullptr},
+        {"hs", op(Function, Op::Sin), u"sin", 5040, 2520, 735, 375, Face::Window, 16, u"键盘输入s"},
+        {"hs", op(Function, Op::Cos), u"cos", 5040, 3120, 735, 375, Face::Window, 17, u"键盘输入c"},
+        {"hs", op(Function, Op::Lg), u"lg", 5040, 3720, 735, 375, Face::Window, 18, u"键盘输入l"},
+        {"hs", op(Function, Op::Ln), u"Ln", 5040, 4320, 735, 375, Face::Window, 19, u"键盘输入L"},
+        {"lk", {OpenParen}, u"(", 3120, 3720, 735, 375, Face::Window, 20, nullptr},
+        {"rk", {CloseParen}, u")", 4080, 3720, 735, 375, Face::Window, 21, nullptr},
+        {"mi", {Power}, u"^幂", 3120, 4320, 735, 375, Face::Kai10, 22, nullptr},
+        {"jc", {Factorial}, u"n!", 4080, 4320, 735, 375, Face::Window, 23, nullptr},
+        {"Cd1", {Pi}, u"π", 240, 4920, 735, 375, Face::Song12, 24, nullptr},
+        {"Cd2", {E}, u"e", 1200, 4920, 735, 375, Face::Song12, 25, nullptr},
+        {"Cd3", {StepBack}, u"上一步", 3360, 4920, 1095, 375, Face::Kai10, 26, kStepBackTip},
+        {"Text1", {}, nullptr, 240, 120, 5535, 2175, Face::Window, 27, nullptr},
+        // Switches modes only; no press of the calculator.
+        {"Cd4", {}, u"到计算状态", 4680, 4920, 1095, 375, Face::Window, 28, kModeTip},
+        {"hs", op(Function, Op::Atn), u"atn", 2160, 4920, 735, 375, Face::Window, 29,
+         u"反正切函数,键盘输入a"},
+    };
+
+    auto *controls = new QWidget(this);
+    controls->setObjectName(QStringLiteral("controls"));
+    QHash<QString, QButtonGroup *> groups;
+    for (const char *name : {"N", "ji", "hs"}) {
+        auto *group = new QButtonGroup(controls);
+        group->setObjectName(QLatin1String(name));
+        groups.insert(QLatin1String(name), group);
+    }
+
+    auto *hints = new KeyHints(controls, [this] { return calculationMode(); });
+    QList<QWidget *> tabOrder(std::size(kControls));
+    for (const Control &c : kControls) {
+        QWidget *widget = nullptr;
+        if (!c.caption) {
+            auto *text = new PlainTextBox(controls);
+            text->setPlainText(QStringLiteral(" "));
+            text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            text->setTabChangesFocus(true);
+            // Wrapping at word boundaries takes time quadratic in the length of a line, and a
+            // calculation is one long word.
+            text->setWordWrapMode(QTextOption::WrapAnywhere);
+            QPalette palette = text->palette();
+            palette.setColor(QPalette::Base, QColor(0, 255, 255));
+            text->setPalette(palette);
+            text->viewport()->installEventFilter(this);
+            m_text = text;
+            widget = text;
+        } else {
+            auto *button = new QPushButton(QString::fromUtf16(c.caption), controls);
+            button->setAutoDefault(false);
+            if (QButtonGroup *group = groups.value(QLatin1String(c.name)))
+                group->addButton(button, c.command.index);
+            if (c.command.action != KeyAction::None) {
+                connect(button, &QPushButton::clicked, this,
+                        [this, command = c.command] { press(command); });
+                hints->add(button, c.command);
+            }
+            widget = button;
+        }
+        widget->setObjectName(QLatin1String(c.name));
+        widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
+        widget->setFont(faceFont(c.face, font()));
+        if (c.tooltip)
+            widget->setToolTip(QString::fromUtf16(c.tooltip));
+        widget->installEventFilter(this);
+        tabOrder[c.tabIndex] = widget;
+    }
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    auto *modeButton = controls->findChild<QPushButton *>(QStringLiteral("Cd4"));
+    connect(modeButton, &QPushButton::clicked, this, [this] { setCalculationMode(true); });
+    m_modeButton = modeButton;
+
+    setCentralWidget(controls);
+
+    auto *bar = new QMenuBar(this);
+    const auto addEntry = [&](const char *name, const char16_t *caption, auto handler) {
+        auto *action = new QAction(QString::fromUtf16(caption), bar);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        bar->addAction(action);
+    };
+    auto *file = new QAction(QStringLiteral("文件&f"), bar);
+    file->setObjectName(QStringLiteral("nmufile"));
+    bar->addAction(file);
+    addEntry("nmunew", u"新建&n", [this] { newDocument(); });
+    addEntry("nmuopen", u"打开&o", &CalculatorWindow::openDocument);
+    addEntry("nmusave", u"保存&s", [this] { saveDocument(); });
+    addEntry("nmusaveas", u"另存为&a", [this] { saveDocumentAs(); });
+    addEntry("nmuprint", u"打印&p", [this] { printText(m_platform, this, m_display.text()); });
+    addEntry("nmuexit", u"退出&e", &CalculatorWindow::close);
+    addEntry("nmuf1", u"帮助&h", [this] { m_openers.help(); });
+    addEntry("nmuabout", u"关于&b", &CalculatorWindow::showAbout);
+    // Narrow items, so that all nine fit the width of the window.
+    bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
+    setMenuBar(bar);
+    resize(twips(6165), twips(5475) + bar->sizeHint().height());
+    move(twips(3135), twips(1845));
+
+    m_display.attach(m_text);
+    nameControls(this);
+    tabOrder.front()->setFocus();
+}
+
+void CalculatorWindow::unload()
+{
+    m_display.attach(nullptr);
+    setMenuBar(nullptr);
+    // Deferred: the close may come from one of the controls' own handlers.
+    QWidget *controls = takeCentralWidget();
+    controls->setParent(nullptr);
+    controls->deleteLater();
+}
+
+void CalculatorWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing starts a new document first; a cancelled save prompt keeps the window open.
+    if (isLoaded() && !newDocument()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (isLoaded())
+        unload();
+}
+
+void CalculatorWindow::setCalculationMode(bool on)
+{
+    m_keyPreview = on;
+}
+
+bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        // Alt with a menu entry's access key chooses the entry and sends no key press: the
+        // chord presses its calculator key here first, as every Alt chord does.
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        m_pressedChord.reset();
+        if (m_keyPreview && (key.modifiers() & Qt::AltModifier) && keyDown(key))
+            m_pressedChord = key.keyCombination();
+        break;
+    }
+    case QEvent::KeyPress: {
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        if (std::exchange(m_pressedChord, std::nullopt) == key.keyCombination())
+            return true;
+        // A key that presses a button is used up; any other goes on to the focused control.
+        if (m_keyPreview && keyDown(key))
+            return true;
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        if (m_text && watched == m_text->viewport())
+            setCalculationMode(false);
+        break;
+    case QEvent::FocusIn:
+        if (watched == m_modeButton)
+            setCalculationMode(true);
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool CalculatorWindow::keyDown(const QKeyEvent &key)
+{
+    // Only a chord asks for the digit on the key: on X11 that asks the server.
+    const bool chord = key.modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    const KeyCommand command =
+        keyCommand({key.key(), key.modifiers(), key.text(), chord ? keyDigit(key) : -1});
+    if (command.action == KeyAction::None)
+        return false;
+    press(command);
+    return true;
+}
+
+void CalculatorWindow::press(KeyCommand command)
+{
+    report(pressMessage(m_calc.press(command)));
+}
+
+void CalculatorWindow::report(const QString &message)
+{
+    if (!message.isEmpty())
+        m_platform.showMessage(this, message, kTitle, Platform::Buttons::Ok);
+}
+
+bool CalculatorWindow::newDocument()
+{
+    if (m_display.isEmpty())
+        return true;
+    if (m_calc.state().changed) {
+        switch (m_platform.showMessage(this, QStringLiteral("你要保存文件吗？"), kTitle,
+                                       Platform::Buttons::YesNoCancel)) {
+        case Platform::Answer::Yes:
+            if (!saveDocument())
+                return false;
+            break;
+        case Platform::Answer::No:
+            break;
+        case Platform::Answer::Cancel:
+        case Platform::Answer::Ok: // a closed prompt: nothing chosen
+            return false;
+        }
+    }
+    m_calc.resetDocument();
+    return true;
+}
+
+void CalculatorWindow::openDocument()
+{
+    // With unsaved changes, Open only offers to save them and starts a new document.
+    if (m_calc.state().changed) {
+        if (newDocument())
+            m_calc.setChanged(false);
+        return;
+    }
+    const QString path = m_platform.showOpen(this, kDocumentFilter);
+    if (!path.isEmpty())
+        openPath(path);
+}
+
+bool CalculatorWindow::openPath(const QString &path)
+{
+    if (!isLoaded())
+        load();
+    const yaoshi::FileBytes file = yaoshi::readRegularFile(path, staterecord::kMaxBytes);
+    QString error = whyNotRead(file);
+    if (error.isEmpty()) {
+        if (const staterecord::ReadResult read = m_calc.openDocument(file.bytes); !read.ok())
+            error = recordErrorText(read);
+        else if (read.calculationDropped)
+            report(calculationDroppedText());
+    }
+    if (!error.isEmpty()) {
+        report(QStringLiteral("无法打开文件“%1”：%2").arg(path, error));
+        return false;
+    }
+    m_calc.setDocName(path);
+    return true;
+}
+
+bool CalculatorWindow::saveDocument()
+{
+    const QString name = m_calc.state().docname;
+    return name.isEmpty() ? saveDocumentAs() : writeDocument(name);
+}
+
+bool CalculatorWindow::saveDocumentAs()
+{
+    const QString path = m_platform.showSave(this, kDocumentFilter);
+    return !path.isEmpty() && writeDocument(path);
+}
+
+bool CalculatorWindow::writeDocument(const QString &path)
+{
+    const QByteArray record = m_calc.documentRecord();
+    // What cannot be opened again is not saved: the text stays on the screen to be shortened.
+    if (record.size() > staterecord::kMaxBytes) {
+        report(QStringLiteral("无法保存文件“%1”：%2，保存后将无法再打开。请删去一些文字再保存")
+                   .arg(path, tooLarge()));
+        return false;
+    }
+    if (QString error; !writeFile(path, record, &error)) {
+        report(QStringLiteral("无法保存文件“%1”：%2").arg(path, error));
+        return false;
+    }
+    m_calc.setChanged(false);
+    return true;
+}
+
+void CalculatorWindow::showAbout()
+{
+    m_platform.showMessage(this, QStringLiteral("曜石 1.0  曜石项目组 制作  版权所有 (C) 2026"),
+                           QStringLiteral("哈哈"), Platform::Buttons::YesNo);
+}

@@ -1,0 +1,353 @@
+#include "plotter/window/plotterwindow.h"
+
+#include "platform/platform.h"
+#include "plotter/engine/plotdescription.h"
+#include "plotter/window/plotpicture.h"
+#include "widgets/accessibility.h"
+#include "widgets/fittinglabel.h"
+#include "widgets/layout.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+
+const QColor kWindowColour(180, 139, 179);
+const QColor kReadoutColour(204, 224, 225);
+const QColor kCaptionPink(255, 192, 192);
+// Bitmap first, as the program always offered; PNG after it.
+const QString kPictureFilter = QStringLiteral("(*.bmp)|*.bmp|(*.ico)|*.ico|(*.png)|*.png");
+constexpr int kPngFilter = 2;
+const char *const kBoxCaptions[] = {"方程一", "方程二", "参数方程一", "参数方程二"};
+
+// Why the boxes cannot be drawn.
+QString groupFaultText(GroupFault fault, const QString &boxes)
+{
+    switch (fault) {
+    case GroupFault::None:
+        break;
+    case GroupFault::Unbalanced:
+        return QStringLiteral("%1的括号不配对，无法画出。").arg(boxes);
+    case GroupFault::EmptyGroup:
+        return QStringLiteral("%1的括号里没有内容，无法画出。").arg(boxes);
+    case GroupFault::TooManyGroups:
+        // The whole text counts as one group.
+        return QStringLiteral("%1的括号太多，最多 %2 对，无法画出。")
+            .arg(boxes)
+            .arg(kMaxGroups - 1);
+    }
+    return {};
+}
+
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// The file's extension decides; a name without a known one follows the dialog's filter. An .ico
+// name gets a bitmap, as it always did.
+const char *pictureFormat(const QString &path, int filter)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"png")
+        return "PNG";
+    if (suffix == u"bmp" || suffix == u"ico")
+        return "BMP";
+    return filter == kPngFilter ? "PNG" : "BMP";
+}
+
+} // namespace
+
+PlotterWindow::PlotterWindow(Platform &platform, WindowOpeners openers, QWidget *parent)
+    : QWidget(parent), m_platform(platform), m_openers(std::move(openers))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("曜石----解方程"));
+    setBackground(this, kWindowColour);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void PlotterWindow::load()
+{
+    if (!isLoaded()) {
+        // Loaded afresh, the window comes up as laid out, whatever size it was closed at.
+        setWindowState(Qt::WindowNoState);
+        resize(kLaidOutSize);
+        move(twips(2415), twips(345));
+        build();
+    }
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    show();
+}
+
+void PlotterWindow::build()
+{
+    enum Kind { Caption, Readout, Button, Box };
+    enum Align { Left, Centre };
+    struct Control {
+        const char *name;
+        Kind kind;
+        const char16_t *text;
+        int left, top, width, height;
+        Align align;
+        int tabIndex;
+    };
+    static const Control kControls[] = {
+        {"Lbzj", Caption, u"左上角坐标", 120, 240, 975, 255, Left, 12},
+        {"Lbzjx", Readout, u"", 120, 600, 1095, 255, Left, 14},
+        {"Lbzjy", Readout, u"", 120, 1080, 1095, 255, Left, 15},
+        {"Lbyj", Caption, u"右下角坐标", 120, 1440, 975, 255, Left, 13},
+        {"lbyjx", Readout, u"", 120, 1800, 1095, 255, Left, 16},
+        {"lbyjy", Readout, u"", 120, 2160, 1095, 255, Left, 17},
+        {"Command1", Button, u"保存图片", 120, 3000, 1095, 375, Left, 23},
+        {"Command2", Button, u"返回", 120, 3480, 1095, 375, Left, 24},
+        {"Label1", Caption, u"放大系数", 120, 4080, 855, 255, Centre, 9},
+        {"Lbxs", Readout, u"1", 120, 4440, 1095, 255, Left, 7},
+        {"Cdyx", Button, u"开始运行", 120, 4920, 1095, 375, Left, 6},
+        {"Cdqc", Button, u"清除方程", 120, 5520, 1095, 375, Left, 8},
+        {"Label3", Caption, u"x", 120, 6120, 375, 255, Centre, 4},
+        {"lbx", Readout, u"", 720, 6120, 2535, 255, Left, 2},
+        {"Label4", Caption, u"y", 3480, 6120, 375, 255, Centre, 5},
+        {"Lby", Readout, u"", 4080, 6120, 2535, 255, Left, 3},
+        {"Label2", Caption, u"方程一", 240, 6600, 735, 255, Centre, 10},
+        {"Text1", Box, u"", 1320, 6600, 5415, 270, Left, 0},
+        {"Label5", Caption, u"方程二", 240, 6960, 735, 255, Centre, 11},
+        {"Text2", Box, u"", 1320, 6960, 5415, 270, Left, 1},
+        {"Label6", Caption, u"参数方程一", 120, 7320, 975, 255, Centre, 20},
+        {"Text3", Box, u"", 1320, 7320, 5415, 270, Left, 19},
+        {"Label7", Caption, u"参数方程二", 120, 7680, 975, 255, Left, 22},
+        {"Text4", Box, u"", 1320, 7680, 5415, 270, Left, 21},
+    };
+
+    // The controls keep their places on a surface of the laid-out size that grows with the
+    // window; a smaller window scrolls it, so no control is ever out of reach.
+    auto *area = new QScrollArea(this);
+    area->setObjectName(QStringLiteral("controlsArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
+    area->setWidgetResizable(true);
+    area->horizontalScrollBar()->setAccessibleName(QStringLiteral("横向滚动"));
+    area->verticalScrollBar()->setAccessibleName(QStringLiteral("纵向滚动"));
+    auto *controls = new QWidget;
+    controls->setObjectName(QStringLiteral("controls"));
+    controls->setMinimumSize(kLaidOutSize);
+    setBackground(controls, kWindowColour);
+    QMap<int, QWidget *> focusOrder;
+    for (const Control &c : kControls) {
+        const QString text = QString::fromUtf16(c.text);
+        QWidget *widget = nullptr;
+        switch (c.kind) {
+        case Caption:
+        case Readout: {
+            auto *label =
+                c.kind == Readout ? new FittingLabel(text, controls) : new QLabel(text, controls);
+            label->setAlignment((c.align == Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                Qt::AlignVCenter);
+            setBackground(label,
+                          c.kind == Readout ? kReadoutColour : palette().color(QPalette::Button));
+            widget = label;
+            break;
+        }
+        case Button:
+            widget = new QPushButton(text, controls);
+            focusOrder.insert(c.tabIndex, widget);
+            break;
+        case Box:
+            widget = new QLineEdit(controls);
+            focusOrder.insert(c.tabIndex, widget);
+            break;
+        }
+        widget->setObjectName(QLatin1String(c.name));
+        widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
+    }
+    const auto label = [controls](const char *name) {
+        return controls->findChild<QLabel *>(QLatin1String(name));
+    };
+    for (const char *name : {"Label3", "Label4"}) {
+        QLabel *caption = label(name);
+        QFont font(QStringLiteral("宋体"));
+        font.setPointSizeF(14.25);
+        caption->setFont(font);
+        setBackground(caption, kCaptionPink);
+    }
+    m_topLeftX = label("Lbzjx");
+    m_topLeftY = label("Lbzjy");
+    m_bottomRightX = label("lbyjx");
+    m_bottomRightY = label("lbyjy");
+    m_zoom = label("Lbxs");
+    m_x = label("lbx");
+    m_y = label("Lby");
+    for (int i = 0; i < 4; ++i) {
+        m_boxes[i] = controls->findChild<QLineEdit *>(QStringLiteral("Text%1").arg(i + 1));
+    }
+    m_boxes[0]->setToolTip(QStringLiteral("请自行算试正确检查,注意空格使用,详看帮助"));
+
+    auto *picture = new PlotPicture(controls);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setGeometry(twipsRect(1440, 120, 5169, 5876));
+    picture->setToolTip(QStringLiteral("左键放大,右键缩小"));
+    picture->clear();
+    m_picture = picture;
+    focusOrder.insert(18, picture);
+    const QList<QWidget *> order = focusOrder.values();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    const auto button = [controls](const char *name) {
+        return controls->findChild<QPushButton *>(QLatin1String(name));
+    };
+    connect(button("Cdyx"), &QPushButton::clicked, this, &PlotterWindow::run);
+    connect(button("Cdqc"), &QPushButton::clicked, this, &PlotterWindow::clearEquations);
+    connect(button("Command1"), &QPushButton::clicked, this, &PlotterWindow::savePicture);
+    connect(button("Command2"), &QPushButton::clicked, this, &PlotterWindow::returnToCalculator);
+    connect(picture, &PlotPicture::pressed, this, &PlotterWindow::pictureMouseDown);
+    connect(picture, &PlotPicture::moved, this, &PlotterWindow::pictureMouseMove);
+    area->setWidget(controls);
+    layout()->addWidget(area);
+    nameControls(this);
+    m_boxes[0]->setFocus();
+}
+
+void PlotterWindow::redraw(const PlotFrame &frame)
+{
+    m_topLeftX->setText(frame.topLeftX);
+    m_topLeftY->setText(frame.topLeftY);
+    m_bottomRightX->setText(frame.bottomRightX);
+    m_bottomRightY->setText(frame.bottomRightY);
+    m_zoom->setText(frame.zoom);
+    m_picture->clear();
+    m_picture->draw(frame);
+    // Qt tells a screen reader of the change.
+    m_picture->setAccessibleDescription(describePlot(m_drawn, m_view, frame.zoom));
+}
+
+void PlotterWindow::run()
+{
+    // The boxes that cannot be drawn, by reason, the reasons in the order of their first box.
+    std::vector<std::pair<GroupFault, QStringList>> failed;
+    for (int i = 0; i < 4; ++i) {
+        const QString text = m_boxes[i]->text();
+        // An empty box, or one whose groups cannot be cut out, draws no curve.
+        const GroupList list = text.isEmpty() ? GroupList() : parsegroups(text);
+        m_equations[i] = Equation(list.groups);
+        m_drawn[i] = list.fault == GroupFault::None ? text : QString();
+        if (list.fault == GroupFault::None)
+            continue;
+        const auto same = std::find_if(failed.begin(), failed.end(),
+                                       [&](const auto &f) { return f.first == list.fault; });
+        const QString caption = QString::fromUtf8(kBoxCaptions[i]);
+        if (same == failed.end())
+            failed.push_back({list.fault, {caption}});
+        else
+            same->second.append(caption);
+    }
+    m_view.resetZoom();
+    redraw(plotcurves(m_view, m_equations));
+    if (failed.empty())
+        return;
+    QString message;
+    for (const auto &[fault, boxes] : failed)
+        message += groupFaultText(fault, boxes.join(u'、'));
+    m_platform.showMessage(this, message + QStringLiteral("符号、数据之间要加入一个空格。"),
+                           QStringLiteral("提示"), Platform::Buttons::Ok);
+}
+
+void PlotterWindow::clearEquations()
+{
+    for (const auto &box : m_boxes)
+        box->clear();
+    m_view = PlotView();
+    m_equations = Equations();
+    m_drawn = {};
+    redraw(drawaxes(m_view));
+}
+
+void PlotterWindow::pictureMouseDown(Qt::MouseButton button, QPointF screen)
+{
+    if (button != Qt::LeftButton && button != Qt::RightButton)
+        return;
+    if (!m_view.zoomAt(screen, button == Qt::LeftButton))
+        return;
+    redraw(plotcurves(m_view, m_equations));
+}
+
+void PlotterWindow::pictureMouseMove(QPointF screen)
+{
+    m_x->setText(coordinateText(m_view.cenx, screen.x(), m_view.zoomPower()));
+    m_y->setText(coordinateText(m_view.ceny, screen.y(), m_view.zoomPower()));
+}
+
+void PlotterWindow::savePicture()
+{
+    int filter = 0;
+    const QString path = m_platform.showSave(this, kPictureFilter, &filter);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writePicture(m_picture->image(), path, pictureFormat(path, filter), &error)) {
+        m_platform.showMessage(this, QStringLiteral("无法保存图片“%1”：%2").arg(path, error),
+                               QStringLiteral("提示"), Platform::Buttons::Ok);
+    }
+}
+
+void PlotterWindow::copyPicture()
+{
+    m_platform.copyToClipboard(m_picture->image());
+}
+
+void PlotterWindow::copyReadout()
+{
+    // Nothing to copy before the pointer has been over the picture.
+    if (m_x->text().isEmpty())
+        return;
+    // The numbers as shown, without the blank that stands for a plus sign.
+    m_platform.copyToClipboard(m_x->text().trimmed() + QStringLiteral(", ") +
+                               m_y->text().trimmed());
+}
+
+void PlotterWindow::keyPressEvent(QKeyEvent *event)
+{
+    // A box with the focus copies its own text; keys reach the window from anywhere else.
+    if (event->keyCombination() ==
+        QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_C))
+        copyReadout();
+    else if (event->matches(QKeySequence::Copy))
+        copyPicture();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void PlotterWindow::returnToCalculator()
+{
+    m_openers.calculator();
+    close();
+}
+
+void PlotterWindow::closeEvent(QCloseEvent *event)
+{
+    // Unloading: the controls go; the view and the equations stay for the next opening.
+    if (auto *area = findChild<QScrollArea *>(QStringLiteral("controlsArea"))) {
+        area->setParent(nullptr);
+        area->deleteLater();
+    }
+    m_picture.clear();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,68 @@
+#include "widgets/fittinglabel.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QStyle>
+
+namespace
+{
+
+constexpr qreal kFloorPoints = 7;
+
+} // namespace
+
+QRect FittingLabel::textRect() const
+{
+    const int m = margin();
+    return contentsRect().adjusted(m, m, -m, -m);
+}
+
+QFont FittingLabel::shownFont() const
+{
+    QFont f = font();
+    const qreal width = textRect().width();
+    const qreal needed = QFontMetricsF(f).horizontalAdvance(text());
+    if (needed <= width || f.pointSizeF() <= kFloorPoints)
+        return f;
+    // Widths grow about in proportion to the size; the last step checks it.
+    qreal size = std::max(kFloorPoints, f.pointSizeF() * width / needed);
+    f.setPointSizeF(size);
+    while (size > kFloorPoints && QFontMetricsF(f).horizontalAdvance(text()) > width) {
+        size = std::max(kFloorPoints, size - 0.25);
+        f.setPointSizeF(size);
+    }
+    return f;
+}
+
+QString FittingLabel::shownText() const
+{
+    return textIn(shownFont());
+}
+
+QString FittingLabel::textIn(const QFont &font) const
+{
+    const QString whole = text();
+    const QFontMetricsF metrics(font);
+    const qreal width = textRect().width();
+    if (metrics.horizontalAdvance(whole) <= width)
+        return whole;
+    const qsizetype e = whole.indexOf(u'E');
+    const QString exponent = e < 0 ? QString() : whole.mid(e);
+    const QString digits = whole.left(e < 0 ? whole.size() : e);
+    const qreal room = width - metrics.horizontalAdvance(exponent);
+    return metrics.elidedText(digits, Qt::ElideRight, std::max<qreal>(room, 0)) + exponent;
+}
+
+void FittingLabel::paintEvent(QPaintEvent *event)
+{
+    const QFont f = shownFont();
+    const QString shown = textIn(f);
+    if (f == font() && shown == text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setFont(f);
+    style()->drawItemText(&painter, textRect(), int(alignment()), palette(), isEnabled(), shown,
+                          foregroundRole());
+}
