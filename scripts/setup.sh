@@ -24,6 +24,9 @@ ensure_packages() {
 build_tree() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    local launcher=()
+    # ccache, when installed, makes a rebuild of another checkout or build type cheap.
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
     cmake --build "$dir"
 }
