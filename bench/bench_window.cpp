@@ -22,8 +22,10 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -61,6 +63,21 @@ QString displayText(const Document &doc)
         text += u' ';
     }
     return text;
+}
+
+// Writes the document's record to `path`, as a step or a saved document holds it; returns its
+// display text.
+QString writeDocument(const Document &doc, const QString &path)
+{
+    CalcState s;
+    s.snaptext = displayText(doc);
+    s.stepcount = 1;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(staterecord::write(s, 1)) < 0)
+        qFatal("cannot write the document");
+    if (file.size() > kOpenLimit)
+        qFatal("the document is over the open limit");
+    return s.snaptext;
 }
 
 // The bytes of `bytes` in the box's own form: one character per line break.
@@ -104,16 +121,8 @@ public:
 
     QString write(const Document &doc, const QString &name = QStringLiteral("doc.txt"))
     {
-        CalcState s;
-        s.snaptext = displayText(doc);
-        s.stepcount = 1;
         const QString path = m_dir.filePath(name);
-        m_expected[path] = boxLength(s.snaptext);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(staterecord::write(s, 1)) < 0)
-            qFatal("cannot write the document");
-        if (file.size() > kOpenLimit)
-            qFatal("the document is over the open limit");
+        m_expected[path] = boxLength(writeDocument(doc, path));
         return path;
     }
 
@@ -404,6 +413,16 @@ void registerAll()
 
 int main(int argc, char **argv)
 {
+    // --write-document NAME PATH: one of the documents, for a measurement outside this process.
+    if (argc == 4 && std::string_view(argv[1]) == "--write-document") {
+        for (const Document &doc : kDocuments)
+            if (std::string_view(doc.name) == argv[2]) {
+                writeDocument(doc, QString::fromLocal8Bit(argv[3]));
+                return 0;
+            }
+        std::fprintf(stderr, "yaoshi_bench: no document %s\n", argv[2]);
+        return 2;
+    }
     QApplication app(argc, argv);
     registerAll();
     benchmark::Initialize(&argc, argv);
