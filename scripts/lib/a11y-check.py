@@ -208,11 +208,17 @@ def plain_start(program):
             check_window(window, role, expected)
 
 
-def calculator(program):
-    window = program.window("曜石.1.0")
+def started_alone(program, title, expected):
+    """A tool started from the command line: at once, with the launcher behind it."""
+    window = program.window(title)
     check(not any(w.name == "曜石 启动画面" for w in program.windows()), "no splash")
     program.window("曜石2.00")
-    check_window(window, "frame", CALCULATOR)
+    check_window(window, "frame", expected)
+    return window
+
+
+def calculator(program):
+    window = started_alone(program, "曜石.1.0", CALCULATOR)
     if window is None:
         return
 
@@ -239,10 +245,7 @@ def calculator(program):
 
 
 def plotter(program):
-    window = program.window("曜石----解方程")
-    check(not any(w.name == "曜石 启动画面" for w in program.windows()), "no splash")
-    program.window("曜石2.00")
-    check_window(window, "frame", PLOTTER)
+    window = started_alone(program, "曜石----解方程", PLOTTER)
     if window is None:
         return
 

@@ -9,7 +9,6 @@ import ctypes
 import os
 import random
 import resource
-import shutil
 import signal
 import subprocess
 import sys
@@ -146,7 +145,6 @@ class Monkey:
         self.env = dict(os.environ, DISPLAY=display)
         self.clipboard_owners = []
         self.app = None
-        self.xvfb = None
         self.pinged = None  # the window that answers pings
         self.log_offset = 0
         self.files = os.path.join(self.workdir, "files")
@@ -204,8 +202,6 @@ class Monkey:
     def lost(self):
         print(f"monkey: FAILED with seed {self.seed}: the X server went away", flush=True)
         self.stop()
-        if self.xvfb:
-            self.xvfb.kill()
 
     def stop(self):
         for owner in self.clipboard_owners:
@@ -589,21 +585,17 @@ def main():
     parser.add_argument("--workdir", required=True)
     parser.add_argument("--events", type=int, default=0,
                         help="send exactly this many events, however long it takes")
-    parser.add_argument("--display", default="")
     args = parser.parse_args()
 
     # More than can be sent: skipped ones cost next to nothing.
     count = args.events or int(args.seconds * 200) + 1000
     events = draw_events(args.seed, count)
-    shutil.rmtree(args.workdir, ignore_errors=True)
-    os.makedirs(args.workdir)
+    os.makedirs(args.workdir, exist_ok=True)
     with open(os.path.join(args.workdir, "events.txt"), "w", encoding="utf-8") as f:
         for i, event in enumerate(events, 1):
             f.write(f"{i}\t{event!r}\n")
 
-    xvfb, display = start_xvfb(args.display, os.path.join(args.workdir, "xvfb.log"))
-    monkey = Monkey(args.program, args.workdir, display, args.seed)
-    monkey.xvfb = xvfb
+    monkey = Monkey(args.program, args.workdir, os.environ["DISPLAY"], args.seed)
     monkey.prepare_files()
     trail = collections.deque(maxlen=50)
     log = open(os.path.join(args.workdir, "log.txt"), "w", encoding="utf-8")
@@ -638,8 +630,6 @@ def main():
         status = 1
     finally:
         monkey.stop()
-        xvfb.terminate()
-        xvfb.wait()
         log.close()
     elapsed = time.monotonic() - began
     print(f"monkey: seed {args.seed}: {sent} events sent in {elapsed:.0f} s "
@@ -648,36 +638,6 @@ def main():
     if status == 0:
         print(f"monkey: seed {args.seed}: no fault")
     return status
-
-
-def start_xvfb(number, log):
-    # -noreset: else the server resets, and refuses connections, whenever its last client goes.
-    args = ["Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"]
-    log = open(log, "wb")
-    if number:
-        # Another server there would take our events, and we its windows.
-        if os.path.exists(f"/tmp/.X{number}-lock"):
-            raise RuntimeError(f"display :{number} is in use")
-        xvfb = subprocess.Popen(args[:1] + [":" + number] + args[1:], stdout=log, stderr=log)
-        display = ":" + number
-    else:
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(args + ["-displayfd", str(write)], pass_fds=[write], stdout=log,
-                                stderr=log)
-        os.close(write)
-        with os.fdopen(read) as f:
-            display = ":" + f.readline().strip()
-    deadline = time.monotonic() + 20
-    while True:
-        try:
-            xwin.Display(display).close_display()
-            if xvfb.poll() is None:
-                return xvfb, display
-            raise RuntimeError(f"Xvfb {display} did not start")
-        except RuntimeError:
-            if xvfb.poll() is not None or time.monotonic() > deadline:
-                raise
-            time.sleep(0.05)
 
 
 if __name__ == "__main__":
