@@ -86,8 +86,8 @@ long long decimalExponent(std::string_view number)
     const auto point = std::min(digits.find('.'), digits.size());
     const auto first = digits.find_first_not_of("0.");
     // Digit k places left of the point stands for 10^(k - 1); right of it for 10^-k.
-    long long exponent =
-        first < point ? (long long)(point - first) - 1 : -(long long)(first - point);
+    long long exponent = first < point ? static_cast<long long>(point - first) - 1
+                                       : -static_cast<long long>(first - point);
     if (ePos < number.size()) {
         // Clamped: far beyond what a double holds either way.
         long long e = 0;

@@ -111,10 +111,10 @@ QMimeData *PlainTextBox::createMimeDataFromSelection() const
         breaksInside = continuesLine(b);
     if (!breaksInside)
         return QPlainTextEdit::createMimeDataFromSelection();
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     QString text = cursor.selection().toPlainText();
-    data->setText(withoutPieceBreaks(document(), std::move(text), cursor.selectionStart()));
-    return data;
+    mime->setText(withoutPieceBreaks(document(), std::move(text), cursor.selectionStart()));
+    return mime;
 }
 
 // Word moves and deletions find their words in the caret's piece and the pieces next to it, as

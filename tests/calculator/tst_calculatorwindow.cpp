@@ -328,9 +328,9 @@ void TestCalculatorWindow::editsInALongLine()
         const QStringList parts = keys.split(QStringLiteral("Triple"));
         for (qsizetype i = 0; i < parts.size(); ++i) {
             if (i > 0) {
-                const QPoint at = display()->cursorRect().center();
-                QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, at);
-                QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, at);
+                const QPoint caret = display()->cursorRect().center();
+                QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, caret);
+                QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, caret);
             }
             type(parts[i]);
         }
