@@ -3,7 +3,7 @@
 
 YAOSHI_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev libbenchmark-dev
     fonts-arphic-ukai fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
-    desktop-file-utils)
+    desktop-file-utils poppler-utils)
 
 ensure_packages() {
     local missing=()

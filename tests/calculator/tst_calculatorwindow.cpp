@@ -7,7 +7,9 @@
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QMimeData>
+#include <QProcess>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTextBlock>
 
 // The window as a user works it: buttons, keys and focus, pasting, printing, help.
@@ -31,8 +33,23 @@ private Q_SLOTS:
     void pasteTakesOnlyText_data();
     void pasteTakesOnlyText();
     void faultIsReported();
-    void printsOnePagePerCopy();
+    void prints_data();
+    void prints();
     void helpOpensTheHelpWindow();
+
+private:
+    // Opens a document of `shown` saved as `name` in the temporary folder.
+    void openText(const QString &shown, const char *name)
+    {
+        CalcState s;
+        s.snaptext = shown;
+        s.stepcount = 1;
+        QFile doc(file(name));
+        QVERIFY(doc.open(QIODevice::WriteOnly));
+        doc.write(staterecord::write(s, 1));
+        doc.close();
+        open(file(name));
+    }
 };
 
 void TestCalculatorWindow::buttons()
@@ -229,16 +246,8 @@ void TestCalculatorWindow::savedTextIsTheShownText()
     QFETCH(QString, opened);
     QFETCH(QString, keys);
     QFETCH(QString, shown);
-    if (!opened.isEmpty()) {
-        CalcState s;
-        s.snaptext = opened;
-        s.stepcount = 1;
-        QFile doc(file("opened.txt"));
-        QVERIFY(doc.open(QIODevice::WriteOnly));
-        doc.write(staterecord::write(s, 1));
-        doc.close();
-        open(file("opened.txt"));
-    }
+    if (!opened.isEmpty())
+        openText(opened, "opened.txt");
     type(keys);
     QCOMPARE(text(), shown);
     if (keys.endsWith(QLatin1String("Up")))
@@ -453,21 +462,98 @@ void TestCalculatorWindow::faultIsReported()
     QCOMPARE(text(), QStringLiteral(" 1/0"));
 }
 
-void TestCalculatorWindow::printsOnePagePerCopy()
+// The text of a PDF's pages as pdftotext reads it, one string per page.
+static QStringList pdfPages(const QString &path)
 {
-    type(QStringLiteral("1 + 2 ="));
-    m_platform->pdfPath = file("out.pdf");
-    m_platform->printerCopies.enqueue(std::nullopt);
-    trigger("nmuprint");
-    QVERIFY(!QFile::exists(file("out.pdf")));
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished() || pdftotext.exitCode() != 0)
+        return {QStringLiteral("(pdftotext failed)")};
+    QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
+    pages.removeLast(); // after the last page's form feed
+    return pages;
+}
+
+void TestCalculatorWindow::prints_data()
+{
+    QTest::addColumn<QString>("document"); // opened from a file of that text; typed when empty
+    QTest::addColumn<QString>("output");   // where the pages go, in the temporary folder
+    QTest::addColumn<int>("copies");       // -1: the printer dialog is cancelled
+    QTest::addColumn<QString>("job");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char *name, const QString &document, const char *output, int copies,
+                        const char *job, const char *message = "") {
+        QTest::newRow(name) << document << QString::fromLatin1(output) << copies
+                            << QString::fromUtf8(job) << QString::fromUtf8(message);
+    };
+    // 64 lines, the 32nd of them 300 characters long.
+    QString longDocument;
+    for (int i = 1; i <= 64; ++i) {
+        longDocument += i == 32 ? QStringLiteral(" ") + QString(298, u'7') + u'='
+                                : QStringLiteral(" %1*%1= %2").arg(i).arg(i * i);
+        if (i < 64)
+            longDocument += QStringLiteral("\r\n");
+    }
+    row("cancelled", {}, "out.pdf", -1, "曜石计算");
+    row("three copies of a calculation", {}, "out.pdf", 3, "曜石计算");
+    row("a long line, twice", longDocument, "out.pdf", 2, "曜石 - doc.txt");
+    row("pages over pages", (longDocument + QStringLiteral("\r\n")).repeated(4), "out.pdf", 2,
+        "曜石 - doc.txt");
+    row("into a folder that is not there", {}, "missing/out.pdf", 1, "曜石计算",
+        "提示: 无法打印：文件“%1”无法写入");
+}
+
+// The text goes to the printer as text: every line, wrapped at the page's width, over as many
+// pages as it needs, the whole text once per copy, each page with a footer.
+void TestCalculatorWindow::prints()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, output);
+    QFETCH(int, copies);
+    QFETCH(QString, job);
+    QFETCH(QString, message);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed: the printed text cannot be read back");
+    if (document.isEmpty())
+        type(QStringLiteral("1 + 2 ="));
+    else
+        openText(document, "doc.txt");
+    const QString path = file(output.toLatin1().constData());
+    m_platform->pdfPath = path;
     // Every Print command prints.
     for (int run = 0; run < 2; ++run) {
-        QFile::remove(file("out.pdf"));
-        m_platform->printerCopies.enqueue(3);
+        QFile::remove(path);
+        m_platform->printerCopies.enqueue(copies < 0 ? std::nullopt : std::optional<int>(copies));
         trigger("nmuprint");
-        QFile pdf(file("out.pdf"));
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QCOMPARE(pdf.readAll().count("/Type /Page\n"), 3);
+        QCOMPARE(m_platform->printJobName, job);
+        QCOMPARE(m_platform->messages,
+                 message.isEmpty() ? QStringList() : QStringList(message.arg(path)));
+        m_platform->messages.clear();
+        if (copies < 0 || !message.isEmpty()) {
+            QVERIFY(!QFile::exists(path));
+            continue;
+        }
+        const QStringList pages = pdfPages(path);
+        QCOMPARE(pages.size() % copies, 0);
+        const qsizetype perCopy = pages.size() / copies;
+        // A page holds the 64 lines, and no page 256.
+        QCOMPARE(perCopy > 1, text().count(u'\n') >= 256);
+        const QString name = document.isEmpty() ? job : QStringLiteral("doc.txt");
+        // pdftotext breaks lines where they wrap and leaves out blanks at their ends.
+        static const QRegularExpression blanks(QStringLiteral("\\s"));
+        for (int copy = 0; copy < copies; ++copy) {
+            QString printed;
+            for (qsizetype page = 1; page <= perCopy; ++page) {
+                QStringList lines = pages[copy * perCopy + page - 1].split(u'\n');
+                lines.removeAll(QString());
+                QCOMPARE(lines.mid(lines.size() - 2),
+                         QStringList(
+                             {name, QStringLiteral("第 %1 页，共 %2 页").arg(page).arg(perCopy)}));
+                printed += lines.mid(0, lines.size() - 2).join(QString());
+            }
+            QCOMPARE(printed.remove(blanks), text().remove(blanks));
+        }
     }
 }
 

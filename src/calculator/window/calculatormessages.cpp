@@ -1,6 +1,7 @@
 #include "calculator/window/calculatormessages.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace
 {
@@ -95,6 +96,11 @@ QString historyText(const HistoryIssue &issue)
 
 } // namespace
 
+QString messageTitle()
+{
+    return QStringLiteral("提示");
+}
+
 QString pressMessage(const PressResult &result)
 {
     QStringList lines;
@@ -147,4 +153,33 @@ QString calculationDroppedText()
 {
     return QStringLiteral(
         "这个文件由旧版本保存，其中未完成的计算无法恢复：文字已打开，计算重新开始。");
+}
+
+PrintedText printedText(const QString &text, const QString &docname)
+{
+    const QString name = QFileInfo(docname).fileName();
+    return {text, name.isEmpty() ? QStringLiteral("曜石计算") : QStringLiteral("曜石 - ") + name,
+            name.isEmpty() ? QStringLiteral("曜石计算") : name,
+            QStringLiteral("第 %1 页，共 %2 页")};
+}
+
+QString printFailureText(const PrintOutcome &outcome)
+{
+    const QString where =
+        outcome.toFile ? QDir::toNativeSeparators(outcome.printer) : outcome.printer;
+    switch (outcome.status) {
+    case PrintOutcome::Status::Printed:
+    case PrintOutcome::Status::Cancelled:
+        break;
+    case PrintOutcome::Status::NotStarted:
+        return outcome.toFile ? QStringLiteral("无法打印：文件“%1”无法写入").arg(where)
+                              : QStringLiteral("无法打印：打印机“%1”不接受打印任务").arg(where);
+    case PrintOutcome::Status::Interrupted:
+        if (outcome.page == 0)
+            return QStringLiteral("打印没有完成：“%1”没有收下全部页面").arg(where);
+        return QStringLiteral("打印中断：“%1”收不下第 %2 页，后面的页没有打印")
+            .arg(where)
+            .arg(outcome.page);
+    }
+    return {};
 }

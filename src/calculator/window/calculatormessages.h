@@ -2,10 +2,15 @@
 
 #include "calculator/engine/calculator.h"
 #include "calculator/engine/staterecord.h"
+#include "platform/platform.h"
 
 #include <QString>
 
-// The texts the calculator window shows for what its engine reports.
+// The texts the calculator window shows: its messages and their title, and what it reports for
+// its engine and its printing.
+
+// The title of every message box of the calculator.
+QString messageTitle();
 
 // Empty when the press went through and its step was recorded.
 QString pressMessage(const PressResult &result);
@@ -15,3 +20,10 @@ QString recordErrorText(const staterecord::ReadResult &result);
 
 // An older document opened without the calculation it was in the middle of.
 QString calculationDroppedText();
+
+// The display's text as printed for the document at `docname` (empty for none): the job and the
+// footer are named after the document's file.
+PrintedText printedText(const QString &text, const QString &docname);
+
+// Why printing stopped; empty when it printed or was cancelled.
+QString printFailureText(const PrintOutcome &outcome);

@@ -22,7 +22,6 @@
 namespace
 {
 
-const QString kTitle = QStringLiteral("提示");
 const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
 
 QString tooLarge()
@@ -214,7 +213,7 @@ void CalculatorWindow::build()
     addEntry("nmuopen", u"打开&o", &CalculatorWindow::openDocument);
     addEntry("nmusave", u"保存&s", [this] { saveDocument(); });
     addEntry("nmusaveas", u"另存为&a", [this] { saveDocumentAs(); });
-    addEntry("nmuprint", u"打印&p", [this] { printText(m_platform, this, m_display.text()); });
+    addEntry("nmuprint", u"打印&p", &CalculatorWindow::print);
     addEntry("nmuexit", u"退出&e", &CalculatorWindow::close);
     addEntry("nmuf1", u"帮助&h", [this] { m_openers.help(); });
     addEntry("nmuabout", u"关于&b", &CalculatorWindow::showAbout);
@@ -311,7 +310,7 @@ void CalculatorWindow::press(KeyCommand command)
 void CalculatorWindow::report(const QString &message)
 {
     if (!message.isEmpty())
-        m_platform.showMessage(this, message, kTitle, Platform::Buttons::Ok);
+        m_platform.showMessage(this, message, messageTitle(), Platform::Buttons::Ok);
 }
 
 bool CalculatorWindow::newDocument()
@@ -319,7 +318,7 @@ bool CalculatorWindow::newDocument()
     if (m_display.isEmpty())
         return true;
     if (m_calc.state().changed) {
-        switch (m_platform.showMessage(this, QStringLiteral("你要保存文件吗？"), kTitle,
+        switch (m_platform.showMessage(this, QStringLiteral("你要保存文件吗？"), messageTitle(),
                                        Platform::Buttons::YesNoCancel)) {
         case Platform::Answer::Yes:
             if (!saveDocument())
@@ -396,6 +395,13 @@ bool CalculatorWindow::writeDocument(const QString &path)
     }
     m_calc.setChanged(false);
     return true;
+}
+
+void CalculatorWindow::print()
+{
+    const PrintOutcome outcome =
+        printText(m_platform, this, printedText(m_display.text(), m_calc.state().docname), font());
+    report(printFailureText(outcome));
 }
 
 void CalculatorWindow::showAbout()

@@ -59,6 +59,7 @@ private:
     bool saveDocument();
     bool saveDocumentAs();
     bool writeDocument(const QString &path);
+    void print();
     void showAbout();
 
     Platform &m_platform;
