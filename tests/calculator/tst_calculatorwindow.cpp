@@ -84,10 +84,11 @@ void TestCalculatorWindow::keys_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("focus");
+    QTest::addColumn<QStringList>("dialogs"); // shown and left unanswered
     const auto row = [](const char *name, const char *keys, const char *shown,
-                        const char *focus = "N") {
+                        const char *focus = "N", const QStringList &dialogs = {}) {
         QTest::newRow(name) << QString::fromUtf8(keys) << QString::fromUtf8(shown)
-                            << QString::fromLatin1(focus);
+                            << QString::fromLatin1(focus) << dialogs;
     };
     row("shift equals is plus", "1 + 2 =", " 1+2= 3\n ");
     row("shifted digits", "2 * ( 3 K-+ 4 ) =", " 2*(3+4)= 14\n ");
@@ -96,6 +97,10 @@ void TestCalculatorWindow::keys_data()
     row("ctrl digit counts, shift digit does not", "C-5 %", " 5");
     row("letters", "s c l L a p e A S", " sincoslgLnatnπe");
     row("alt letters count once", "A-c A-l A-1", " coslg1");
+    // Save, Save As, Print and Exit, whose letters are also sin, atn, π and e.
+    row("menu access keys only choose their entries", "1 A-s A-a A-p A-e", " 1", "N",
+        {"save dialog (*.txt)|*.txt", "save dialog (*.txt)|*.txt", "printer dialog",
+         "提示: 你要保存文件吗？"});
     row("main point and slash", "7 . 5 . / 2 . =", " 7.5/2.= 3.75\n ");
     row("up steps back", "1 + 2 + 3 Up", " 1+2+");
     row("other keys do nothing", "x Return Enter F1 Down", " ");
@@ -112,9 +117,11 @@ void TestCalculatorWindow::keys()
     QFETCH(QString, keys);
     QFETCH(QString, shown);
     QFETCH(QString, focus);
+    QFETCH(QStringList, dialogs);
     type(keys);
     QCOMPARE(text(), shown);
     QCOMPARE(focusName(), focus);
+    QCOMPARE(std::exchange(m_platform->unexpected, {}), dialogs);
 }
 
 void TestCalculatorWindow::editingModeKeepsKeysInTheDisplay()

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace
@@ -259,11 +260,12 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
-        // Alt with a menu entry's access key chooses the entry and sends no key press: the
-        // chord presses its calculator key here first, as every Alt chord does.
+        // Alt with a menu entry's access key only chooses the entry. Any other Alt chord sends
+        // no key press when Qt takes it for a shortcut, so it presses its calculator key here.
         const auto &key = *static_cast<QKeyEvent *>(event);
         m_pressedChord.reset();
-        if (m_keyPreview && (key.modifiers() & Qt::AltModifier) && keyDown(key))
+        if (m_keyPreview && (key.modifiers() & Qt::AltModifier) && !isAccessKey(key) &&
+            keyDown(key))
             m_pressedChord = key.keyCombination();
         break;
     }
@@ -288,6 +290,15 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool CalculatorWindow::isAccessKey(const QKeyEvent &key) const
+{
+    const QKeySequence chord(key.keyCombination());
+    const QList<QAction *> entries = menuBar() ? menuBar()->actions() : QList<QAction *>();
+    return std::any_of(entries.cbegin(), entries.cend(), [&](const QAction *entry) {
+        return QKeySequence::mnemonic(entry->text()) == chord;
+    });
 }
 
 bool CalculatorWindow::keyDown(const QKeyEvent &key)

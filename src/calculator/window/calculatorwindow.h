@@ -47,6 +47,8 @@ private:
     void build();
     void unload();
     void setCalculationMode(bool on);
+    // Alt with the access key of a menu entry.
+    bool isAccessKey(const QKeyEvent &key) const;
     // Runs the press a key stands for; false when it stands for none.
     bool keyDown(const QKeyEvent &key);
     void press(KeyCommand command);
