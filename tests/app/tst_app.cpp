@@ -144,16 +144,17 @@ void TestApp::launcherWordsArePushButtons_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("opens"); // 0 calculator, 1 plotter, 2 help, -1 nothing
+    QTest::addColumn<char>("key");  // that presses the word
     QTest::newRow("calculator") << "Label1"
-                                << "计算器" << 0;
+                                << "计算器" << 0 << 'C';
     QTest::newRow("plotter") << "Label2"
-                             << "解方程" << 1;
+                             << "解方程" << 1 << 'P';
     QTest::newRow("help") << "Label3"
-                          << "帮助" << 2;
+                          << "帮助" << 2 << 'H';
     QTest::newRow("large 曜") << "Label4"
-                              << "曜" << -1;
+                              << "曜" << -1 << '\0';
     QTest::newRow("large 石") << "Label5"
-                              << "石" << -1;
+                              << "石" << -1 << '\0';
 }
 
 void TestApp::launcherWordsArePushButtons()
@@ -161,6 +162,7 @@ void TestApp::launcherWordsArePushButtons()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(int, opens);
+    QFETCH(char, key);
     QTest::keyClick(m_app->splash(), Qt::Key_Return);
     QWidget *word = m_app->launcher().findChild<QWidget *>(name);
     const auto opened = [this] {
@@ -183,6 +185,17 @@ void TestApp::launcherWordsArePushButtons()
     if (opens >= 0)
         expected[opens] = true;
     QCOMPARE(opened(), expected);
+    if (!key)
+        return;
+    // The word's key, named in its description, opens the window too.
+    QCOMPARE(accessible->text(QAccessible::Description), QStringLiteral("快捷键 ") + key);
+    for (QWidget *window :
+         {(QWidget *)&m_app->calculator(), (QWidget *)&m_app->plotter(), (QWidget *)&m_app->help()})
+        window->close();
+    m_app->launcher().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_app->launcher()));
+    QTest::keyClick(&m_app->launcher(), Qt::Key(key));
+    QTRY_COMPARE(opened(), expected);
 }
 
 void TestApp::helpTextComesBackOnReopening()
@@ -195,7 +208,9 @@ void TestApp::helpTextComesBackOnReopening()
     text->selectAll();
     QTest::keyClicks(text, QStringLiteral("typed over"));
     QCOMPARE(text->toPlainText(), QStringLiteral("typed over"));
-    m_app->help().close();
+    // Escape closes it.
+    QTest::keyClick(text, Qt::Key_Escape);
+    QVERIFY(!m_app->help().isVisible());
     clickLabel("Label3");
     text = m_app->help().findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
     QCOMPARE(text->toPlainText(), original);

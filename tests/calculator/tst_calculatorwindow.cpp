@@ -23,6 +23,7 @@ private Q_SLOTS:
     void buttons();
     void keys_data();
     void keys();
+    void editingModeKeepsKeysInTheDisplay_data();
     void editingModeKeepsKeysInTheDisplay();
     void keysYouCanSee_data();
     void keysYouCanSee();
@@ -124,18 +125,32 @@ void TestCalculatorWindow::keys()
     QCOMPARE(std::exchange(m_platform->unexpected, {}), dialogs);
 }
 
+void TestCalculatorWindow::editingModeKeepsKeysInTheDisplay_data()
+{
+    QTest::addColumn<QString>("enter"); // the keys that enter editing mode
+    QTest::newRow("click") << "Click End";
+    // F2 puts the caret at the end, from anywhere.
+    QTest::newRow("F2 on a button") << "F2";
+    QTest::newRow("F2 in the display") << "S-Tab S-Tab S-Tab C-Home F2";
+}
+
 void TestCalculatorWindow::editingModeKeepsKeysInTheDisplay()
 {
-    type(QStringLiteral("1 +"));
-    QTest::mouseClick(display()->viewport(), Qt::LeftButton);
+    QFETCH(QString, enter);
+    const auto caretShown = [this] { return display()->cursorWidth() > 0; };
+    QVERIFY(!caretShown());
+    type(QStringLiteral("1 + ") + enter);
     QVERIFY(!m_window->calculationMode());
-    type(QStringLiteral("End 9 x Up"));
+    QVERIFY(caretShown());
+    QVERIFY(display()->accessibleDescription().startsWith(QStringLiteral("输入文字状态")));
+    type(QStringLiteral("9 x Up"));
     QCOMPARE(text(), QStringLiteral(" 1+9x"));
     QCOMPARE(state().numlen, 0);
     // Tab leaves the display for "到计算状态", which turns calculation back on.
     type(QStringLiteral("Tab"));
     QCOMPARE(focusName(), QStringLiteral("Cd4"));
     QVERIFY(m_window->calculationMode());
+    QVERIFY(!caretShown());
     type(QStringLiteral("2 ="));
     QCOMPARE(text(), QStringLiteral(" 1+9x2= 3\n "));
 }

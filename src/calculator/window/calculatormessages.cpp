@@ -101,6 +101,17 @@ QString messageTitle()
     return QStringLiteral("提示");
 }
 
+QString displayToolTip()
+{
+    return QStringLiteral("按 F2 键或单击后可输入文字，按 Tab 键回到计算状态");
+}
+
+QString displayDescription(bool calculating)
+{
+    return calculating ? QStringLiteral("计算状态：算式与结果；按 F2 键或单击后可输入文字")
+                       : QStringLiteral("输入文字状态：按 Tab 键回到计算状态");
+}
+
 QString pressMessage(const PressResult &result)
 {
     QStringList lines;

@@ -12,6 +12,11 @@
 // The title of every message box of the calculator.
 QString messageTitle();
 
+// The display's tooltip, and its description for a screen reader in calculation mode or in
+// editing mode.
+QString displayToolTip();
+QString displayDescription(bool calculating);
+
 // Empty when the press went through and its step was recorded.
 QString pressMessage(const PressResult &result);
 

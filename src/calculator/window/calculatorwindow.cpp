@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 
 #include <algorithm>
 #include <utility>
@@ -170,6 +171,7 @@ void CalculatorWindow::build()
             palette.setColor(QPalette::Base, QColor(0, 255, 255));
             text->setPalette(palette);
             text->viewport()->installEventFilter(this);
+            text->setToolTip(displayToolTip());
             m_text = text;
             widget = text;
         } else {
@@ -254,6 +256,18 @@ void CalculatorWindow::closeEvent(QCloseEvent *event)
 void CalculatorWindow::setCalculationMode(bool on)
 {
     m_keyPreview = on;
+    if (!m_text)
+        return;
+    // The caret shows only while keys type into the display.
+    m_text->setCursorWidth(on ? 0 : m_text->style()->pixelMetric(QStyle::PM_TextCursorWidth));
+    m_text->setAccessibleDescription(displayDescription(on));
+}
+
+void CalculatorWindow::editAtEnd()
+{
+    setCalculationMode(false);
+    m_text->setFocus(Qt::ShortcutFocusReason);
+    m_text->moveCursor(QTextCursor::End);
 }
 
 bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
@@ -273,6 +287,10 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
         const auto &key = *static_cast<QKeyEvent *>(event);
         if (std::exchange(m_pressedChord, std::nullopt) == key.keyCombination())
             return true;
+        if (key.key() == Qt::Key_F2 && !(key.modifiers() & ~Qt::KeypadModifier) && m_text) {
+            editAtEnd();
+            return true;
+        }
         // A key that presses a button is used up; any other goes on to the focused control.
         if (m_keyPreview && keyDown(key))
             return true;
