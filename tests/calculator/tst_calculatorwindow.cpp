@@ -6,10 +6,12 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QStyleOptionButton>
 #include <QTextBlock>
 
 // The window as a user works it: buttons, keys and focus, pasting, printing, help.
@@ -37,6 +39,8 @@ private Q_SLOTS:
     void prints_data();
     void prints();
     void helpOpensTheHelpWindow();
+    void fitsTheSystemFont_data();
+    void fitsTheSystemFont();
 
 private:
     // Opens a document of `shown` saved as `name` in the temporary folder.
@@ -584,6 +588,38 @@ void TestCalculatorWindow::helpOpensTheHelpWindow()
     trigger("nmuf1");
     trigger("nmuf1");
     QCOMPARE(m_helpOpened, 2);
+}
+
+void TestCalculatorWindow::fitsTheSystemFont_data()
+{
+    QTest::addColumn<qreal>("points"); // of the system font; 0 as it is
+    QTest::newRow("as it is") << 0.0;
+    QTest::newRow("16 pt") << 16.0;
+}
+
+// Every menu entry shows on the bar, and every caption within its button.
+void TestCalculatorWindow::fitsTheSystemFont()
+{
+    QFETCH(qreal, points);
+    const QFont system = QApplication::font();
+    QFont large = system;
+    large.setPointSizeF(points);
+    if (points > 0)
+        QApplication::setFont(large);
+    makeWindow(file("steps/"));
+    QApplication::setFont(system);
+    const QMenuBar *bar = m_window->menuBar();
+    QCOMPARE(bar->actions().size(), 9);
+    for (QAction *entry : bar->actions())
+        QVERIFY2(bar->rect().contains(bar->actionGeometry(entry)), qPrintable(entry->text()));
+    for (QPushButton *button : m_window->centralWidget()->findChildren<QPushButton *>()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect contents =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(button->text()) <= contents.width(),
+                 qPrintable(button->text()));
+    }
 }
 
 QTEST_MAIN(TestCalculatorWindow)

@@ -8,6 +8,7 @@
 #include "platform/keyboard.h"
 #include "platform/platform.h"
 #include "widgets/accessibility.h"
+#include "widgets/fittinglabel.h"
 #include "widgets/layout.h"
 #include "widgets/plaintextbox.h"
 
@@ -25,6 +26,7 @@ namespace
 {
 
 const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
+constexpr qreal kMenuFloorPoints = 6;
 
 QString tooLarge()
 {
@@ -189,6 +191,8 @@ void CalculatorWindow::build()
         widget->setObjectName(QLatin1String(c.name));
         widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
         widget->setFont(faceFont(c.face, font()));
+        if (auto *button = qobject_cast<QPushButton *>(widget))
+            fitCaption(button);
         if (c.tooltip)
             widget->setToolTip(QString::fromUtf16(c.tooltip));
         widget->installEventFilter(this);
@@ -220,8 +224,14 @@ void CalculatorWindow::build()
     addEntry("nmuexit", u"退出&e", &CalculatorWindow::close);
     addEntry("nmuf1", u"帮助&h", [this] { m_openers.help(); });
     addEntry("nmuabout", u"关于&b", &CalculatorWindow::showAbout);
-    // Narrow items, so that all nine fit the width of the window.
+    // Narrow items, so that all nine fit the width of the window; in a smaller font where the
+    // window's is too large for that.
     bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
+    QFont barFont = bar->font();
+    while (bar->sizeHint().width() > twips(6165) && barFont.pointSizeF() > kMenuFloorPoints) {
+        barFont.setPointSizeF(barFont.pointSizeF() - 0.5);
+        bar->setFont(barFont);
+    }
     setMenuBar(bar);
     resize(twips(6165), twips(5475) + bar->sizeHint().height());
     move(twips(3135), twips(1845));
