@@ -1,10 +1,17 @@
 #include "calculator/window/calculatormessages.h"
 
+#include "files/writefile.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace
 {
+
+QString tooLarge()
+{
+    return QStringLiteral("文档超过 %1 MB").arg(staterecord::kMaxBytes >> 20);
+}
 
 QString faultText(Fault fault)
 {
@@ -101,6 +108,21 @@ QString messageTitle()
     return QStringLiteral("提示");
 }
 
+QString aboutText()
+{
+    return QStringLiteral("曜石 1.0  曜石项目组 制作  版权所有 (C) 2026");
+}
+
+QString aboutTitle()
+{
+    return QStringLiteral("哈哈");
+}
+
+QString savePromptText()
+{
+    return QStringLiteral("你要保存文件吗？");
+}
+
 QString displayToolTip()
 {
     return QStringLiteral("按 F2 键或单击后可输入文字，按 Tab 键回到计算状态");
@@ -120,6 +142,39 @@ QString pressMessage(const PressResult &result)
     if (result.history)
         lines.append(historyText(*result.history));
     return lines.join(u'\n');
+}
+
+QString readErrorText(const yaoshi::FileBytes &file)
+{
+    switch (file.error) {
+    case yaoshi::ReadError::None:
+        break;
+    case yaoshi::ReadError::Missing:
+        return QStringLiteral("文件不存在");
+    case yaoshi::ReadError::Unreadable:
+        return QStringLiteral("文件无法读取（%1）").arg(file.reason);
+    case yaoshi::ReadError::NotRegular:
+        return notRegularReason();
+    case yaoshi::ReadError::TooLarge:
+        return tooLarge();
+    }
+    return {};
+}
+
+QString openFailedText(const QString &path, const QString &why)
+{
+    return QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
+}
+
+QString saveFailedText(const QString &path, const QString &why)
+{
+    return QStringLiteral("无法保存文件“%1”：%2").arg(path, why);
+}
+
+QString tooLargeToSaveText(const QString &path)
+{
+    return saveFailedText(path, tooLarge() +
+                                    QStringLiteral("，保存后将无法再打开。请删去一些文字再保存"));
 }
 
 QString recordErrorText(const staterecord::ReadResult &result)

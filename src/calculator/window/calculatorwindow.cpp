@@ -28,28 +28,6 @@ namespace
 const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
 constexpr qreal kMenuFloorPoints = 6;
 
-QString tooLarge()
-{
-    return QStringLiteral("文档超过 %1 MB").arg(staterecord::kMaxBytes >> 20);
-}
-
-QString whyNotRead(const yaoshi::FileBytes &file)
-{
-    switch (file.error) {
-    case yaoshi::ReadError::None:
-        break;
-    case yaoshi::ReadError::Missing:
-        return QStringLiteral("文件不存在");
-    case yaoshi::ReadError::Unreadable:
-        return QStringLiteral("文件无法读取（%1）").arg(file.reason);
-    case yaoshi::ReadError::NotRegular:
-        return notRegularReason();
-    case yaoshi::ReadError::TooLarge:
-        return tooLarge();
-    }
-    return {};
-}
-
 enum class Face { Window, Song12, Kai14, Kai10 };
 
 QFont faceFont(Face face, const QFont &windowFont)
@@ -357,7 +335,7 @@ bool CalculatorWindow::newDocument()
     if (m_display.isEmpty())
         return true;
     if (m_calc.state().changed) {
-        switch (m_platform.showMessage(this, QStringLiteral("你要保存文件吗？"), messageTitle(),
+        switch (m_platform.showMessage(this, savePromptText(), messageTitle(),
                                        Platform::Buttons::YesNoCancel)) {
         case Platform::Answer::Yes:
             if (!saveDocument())
@@ -392,7 +370,7 @@ bool CalculatorWindow::openPath(const QString &path)
     if (!isLoaded())
         load();
     const yaoshi::FileBytes file = yaoshi::readRegularFile(path, staterecord::kMaxBytes);
-    QString error = whyNotRead(file);
+    QString error = readErrorText(file);
     if (error.isEmpty()) {
         if (const staterecord::ReadResult read = m_calc.openDocument(file.bytes); !read.ok())
             error = recordErrorText(read);
@@ -400,7 +378,7 @@ bool CalculatorWindow::openPath(const QString &path)
             report(calculationDroppedText());
     }
     if (!error.isEmpty()) {
-        report(QStringLiteral("无法打开文件“%1”：%2").arg(path, error));
+        report(openFailedText(path, error));
         return false;
     }
     m_calc.setDocName(path);
@@ -424,12 +402,11 @@ bool CalculatorWindow::writeDocument(const QString &path)
     const QByteArray record = m_calc.documentRecord();
     // What cannot be opened again is not saved: the text stays on the screen to be shortened.
     if (record.size() > staterecord::kMaxBytes) {
-        report(QStringLiteral("无法保存文件“%1”：%2，保存后将无法再打开。请删去一些文字再保存")
-                   .arg(path, tooLarge()));
+        report(tooLargeToSaveText(path));
         return false;
     }
     if (QString error; !writeFile(path, record, &error)) {
-        report(QStringLiteral("无法保存文件“%1”：%2").arg(path, error));
+        report(saveFailedText(path, error));
         return false;
     }
     m_calc.setChanged(false);
@@ -445,6 +422,5 @@ void CalculatorWindow::print()
 
 void CalculatorWindow::showAbout()
 {
-    m_platform.showMessage(this, QStringLiteral("曜石 1.0  曜石项目组 制作  版权所有 (C) 2026"),
-                           QStringLiteral("哈哈"), Platform::Buttons::YesNo);
+    m_platform.showMessage(this, aboutText(), aboutTitle(), Platform::Buttons::YesNo);
 }
