@@ -301,7 +301,8 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
 bool CalculatorWindow::isAccessKey(const QKeyEvent &key) const
 {
     const QKeySequence chord(key.keyCombination());
-    const QList<QAction *> entries = menuBar() ? menuBar()->actions() : QList<QAction *>();
+    // menuWidget(), as menuBar() would make a bar for a window that is not loaded.
+    const QList<QAction *> entries = menuWidget() ? menuWidget()->actions() : QList<QAction *>();
     return std::any_of(entries.cbegin(), entries.cend(), [&](const QAction *entry) {
         return QKeySequence::mnemonic(entry->text()) == chord;
     });
