@@ -67,7 +67,9 @@ struct PrintOutcome {
     Status status = Status::Printed;
     QString printer; // the printer's name, or the output file's path when printing to a file
     bool toFile = false;
-    int page = 0; // for Interrupted: the page, counted over all copies, that failed
+    // For Interrupted: the page, counted over all copies, that could not be started; 0 when every
+    // page was drawn but the job was not taken whole.
+    int page = 0;
 };
 
 // Asks for a printer and a number of copies, then prints the text as text in `font`, black on
