@@ -2,8 +2,8 @@
 # configured, built tree. Sourced, not run.
 
 YAOSHI_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev libbenchmark-dev
-    fonts-arphic-ukai fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
-    desktop-file-utils)
+    fonts-noto-cjk fonts-arphic-ukai fonts-wqy-microhei qt6-translations-l10n
+    desktop-file-utils poppler-utils)
 
 ensure_packages() {
     local missing=()

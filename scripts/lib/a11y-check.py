@@ -149,7 +149,7 @@ CALCULATOR = [("push button", str(d), "") for d in range(10)] + [
     ("push button", "阶乘", ""), ("push button", "圆周率", ""), ("push button", "自然常数", ""),
     ("push button", "上一步", "可以上推20步,快捷键为上箭头,先按TAB键"),
     ("push button", "到计算状态", "当输入文本结实后须按此按钮,快捷键为Tab"),
-    ("text", "计算显示", "算式与结果；单击后可输入文字，按 Tab 键回到计算状态"),
+    ("text", "计算显示", "计算状态：算式与结果；按 F2 键或单击后可输入文字"),
 ] + [("menu item", m, "") for m in
      ("文件f", "新建n", "打开o", "保存s", "另存为a", "打印p", "退出e", "帮助h", "关于b")]
 
@@ -161,8 +161,8 @@ PLOTTER = [
     ("image", "函数图像", "左键放大,右键缩小"),
 ]
 
-LAUNCHER = [("push button", "计算器", ""), ("push button", "解方程", ""),
-            ("push button", "帮助", "")]
+LAUNCHER = [("push button", "计算器", "快捷键 C"), ("push button", "解方程", "快捷键 P"),
+            ("push button", "帮助", "快捷键 H")]
 
 HELP = [("text", "帮助说明", "")]
 

@@ -50,13 +50,16 @@ LauncherWindow::LauncherWindow(const WindowOpeners &openers, QWidget *parent) : 
         const char16_t *face;
         qreal points;
         std::function<void()> WindowOpeners::*opens; // the three words, in dark red
+        char key;                                    // the key that presses the word
     };
     static const Label kLabels[] = {
-        {"Label4", u"曜", 600, 600, 1695, 1815, u"楷体_GB2312", 72, nullptr},
-        {"Label5", u"石", 600, 2400, 1695, 1815, u"楷体_GB2312", 72, nullptr},
-        {"Label1", u"计算器", 4080, 720, 2295, 615, u"方正舒体", 24, &WindowOpeners::calculator},
-        {"Label2", u"解方程", 4080, 1920, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::plotter},
-        {"Label3", u"帮助", 4080, 3240, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::help},
+        {"Label4", u"曜", 600, 600, 1695, 1815, u"楷体_GB2312", 72, nullptr, 0},
+        {"Label5", u"石", 600, 2400, 1695, 1815, u"楷体_GB2312", 72, nullptr, 0},
+        {"Label1", u"计算器", 4080, 720, 2295, 615, u"方正舒体", 24, &WindowOpeners::calculator,
+         'C'},
+        {"Label2", u"解方程", 4080, 1920, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::plotter,
+         'P'},
+        {"Label3", u"帮助", 4080, 3240, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::help, 'H'},
     };
     for (const Label &l : kLabels) {
         const QString caption = QString::fromUtf16(l.caption);
@@ -64,6 +67,10 @@ LauncherWindow::LauncherWindow(const WindowOpeners &openers, QWidget *parent) : 
         if (l.opens) {
             auto *button = new LauncherWord(caption, this);
             connect(button, &QAbstractButton::clicked, this, openers.*l.opens);
+            // The words take no focus, so a key of the window's own presses each.
+            const QKeySequence key(QChar::fromLatin1(l.key));
+            button->setShortcut(key);
+            button->setToolTip(QStringLiteral("快捷键 %1").arg(key.toString()));
             label = button;
         } else {
             label = new QLabel(caption, this);

@@ -6,6 +6,7 @@
 #include "widgets/plaintextbox.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
@@ -45,4 +46,12 @@ void HelpWindow::closeEvent(QCloseEvent *event)
         m_text.clear();
     }
     QWidget::closeEvent(event);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier))
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }

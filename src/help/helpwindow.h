@@ -20,6 +20,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Escape closes the window, as it closes a dialog.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QPointer<QPlainTextEdit> m_text;

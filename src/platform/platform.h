@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QFont;
 class QImage;
 class QPrinter;
 class QWidget;
@@ -45,16 +46,37 @@ public:
 // "(*.txt)|*.txt" as Qt name filters: {"(*.txt)"}; "Text|*.txt;*.log": {"Text (*.txt *.log)"}.
 QStringList qtNameFilters(const QString &filter);
 
-// Prints `image` once per copy, one page each, at the size it has on a 96 dpi screen.
-bool printImagePages(QPrinter &printer, const QImage &image, int copies);
+// A text to print: the print job is named `jobName`, which print-to-file also proposes as the
+// file's name, and each page's footer shows `footerName` and the page's number in
+// `pageNumbers` ("%1" the page, "%2" the pages of one copy).
+struct PrintedText {
+    QString text;
+    QString jobName;
+    QString footerName;
+    QString pageNumbers;
+};
 
-// A printed page of `text`: its lines from the top-left corner in the default font and colours,
-// on a surface 7380 by 7050 twips; lines below its foot are cut off.
-QImage textPage(const QString &text);
+// How printing ended.
+struct PrintOutcome {
+    enum class Status {
+        Printed,
+        Cancelled,   // in the printer dialog: nothing printed
+        NotStarted,  // the printer, or the output file, did not take the job
+        Interrupted, // a page could not be started; the pages after it were not printed
+    };
+    Status status = Status::Printed;
+    QString printer; // the printer's name, or the output file's path when printing to a file
+    bool toFile = false;
+    // For Interrupted: the page, counted over all copies, that could not be started; 0 when every
+    // page was drawn but the job was not taken whole.
+    int page = 0;
+};
 
-// Asks for a printer and a number of copies and prints textPage(text) once per copy. Cancel
-// prints nothing; a failure ends the printing silently.
-void printText(Platform &platform, QWidget *parent, const QString &text);
+// Asks for a printer and a number of copies, then prints the text as text in `font`, black on
+// white from the top-left corner of the first page: every line wrapped at the page's width and
+// continued on as many pages as it needs, the whole text once per copy.
+PrintOutcome printText(Platform &platform, QWidget *parent, const PrintedText &printed,
+                       const QFont &font);
 
 // writeFile() for `image` encoded in `format` ("BMP", "PNG").
 bool writePicture(const QImage &image, const QString &path, const char *format, QString *error);

@@ -22,7 +22,8 @@ struct AccessibleText {
 constexpr AccessibleText kTexts[] = {
     {"frmSplash", "", -1, u"曜石 启动画面", nullptr},
 
-    {"Frm1", "Text1", -1, u"计算显示", u"算式与结果；单击后可输入文字，按 Tab 键回到计算状态"},
+    // Its description says the mode; the window sets it.
+    {"Frm1", "Text1", -1, u"计算显示", nullptr},
     {"Frm1", "N", 0, u"0", nullptr},
     {"Frm1", "N", 1, u"1", nullptr},
     {"Frm1", "N", 2, u"2", nullptr},

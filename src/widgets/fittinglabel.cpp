@@ -1,8 +1,10 @@
 #include "widgets/fittinglabel.h"
 
+#include <QAbstractButton>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionButton>
 
 namespace
 {
@@ -17,21 +19,37 @@ QRect FittingLabel::textRect() const
     return contentsRect().adjusted(m, m, -m, -m);
 }
 
-QFont FittingLabel::shownFont() const
+QFont fittedFont(const QFont &font, const QString &text, qreal width, qreal floorPoints)
 {
-    QFont f = font();
-    const qreal width = textRect().width();
-    const qreal needed = QFontMetricsF(f).horizontalAdvance(text());
-    if (needed <= width || f.pointSizeF() <= kFloorPoints)
+    QFont f = font;
+    const qreal needed = QFontMetricsF(f).horizontalAdvance(text);
+    if (needed <= width || f.pointSizeF() <= floorPoints)
         return f;
     // Widths grow about in proportion to the size; the last step checks it.
-    qreal size = std::max(kFloorPoints, f.pointSizeF() * width / needed);
+    qreal size = std::max(floorPoints, f.pointSizeF() * width / needed);
     f.setPointSizeF(size);
-    while (size > kFloorPoints && QFontMetricsF(f).horizontalAdvance(text()) > width) {
-        size = std::max(kFloorPoints, size - 0.25);
+    while (size > floorPoints && QFontMetricsF(f).horizontalAdvance(text) > width) {
+        size = std::max(floorPoints, size - 0.25);
         f.setPointSizeF(size);
     }
     return f;
+}
+
+void fitCaption(QAbstractButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect contents =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    // The style's margin between the caption and the contents' edges, on both sides.
+    const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+    button->setFont(fittedFont(button->font(), button->text(), contents.width() - margin));
+}
+
+QFont FittingLabel::shownFont() const
+{
+    return fittedFont(font(), text(), textRect().width(), kFloorPoints);
 }
 
 QString FittingLabel::shownText() const

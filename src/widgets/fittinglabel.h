@@ -2,6 +2,15 @@
 
 #include <QLabel>
 
+class QAbstractButton;
+
+// `font` made smaller, down to `floorPoints`, until `text` is at most `width` wide in it; `font`
+// itself when the text fits or the font is at the floor already.
+QFont fittedFont(const QFont &font, const QString &text, qreal width, qreal floorPoints = 7);
+
+// Sets the font of `button` so that its caption fits the button's width.
+void fitCaption(QAbstractButton *button);
+
 // A one-line label for numbers that may be wider than the label: the text is drawn smaller, down
 // to a floor, and past that its digits are cut at the right and marked with "…", the exponent
 // always shown whole, so that what shows never reads as another number. text() stays whole for

@@ -50,13 +50,13 @@ constexpr Expected kExpected[] = {
     {"frmSplash", "Label1", QAccessible::StaticText, u"", nullptr},
 
     {"Form2", "", QAccessible::Window, u"曜石2.00", nullptr},
-    {"Form2", "Label1", QAccessible::Button, u"计算器", nullptr},
-    {"Form2", "Label2", QAccessible::Button, u"解方程", nullptr},
-    {"Form2", "Label3", QAccessible::Button, u"帮助", nullptr},
+    {"Form2", "Label1", QAccessible::Button, u"计算器", u"快捷键 C"},
+    {"Form2", "Label2", QAccessible::Button, u"解方程", u"快捷键 P"},
+    {"Form2", "Label3", QAccessible::Button, u"帮助", u"快捷键 H"},
 
     {"Frm1", "", QAccessible::Window, u"曜石.1.0", nullptr},
     {"Frm1", "Text1", QAccessible::EditableText, u"计算显示",
-     u"算式与结果；单击后可输入文字，按 Tab 键回到计算状态"},
+     u"计算状态：算式与结果；按 F2 键或单击后可输入文字"},
     {"Frm1", "N#0", QAccessible::Button, u"0", u""},
     {"Frm1", "N#1", QAccessible::Button, u"1", u""},
     {"Frm1", "N#2", QAccessible::Button, u"2", u""},

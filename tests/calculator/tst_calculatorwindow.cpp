@@ -6,8 +6,12 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
 #include <QScrollBar>
+#include <QStandardPaths>
+#include <QStyleOptionButton>
 #include <QTextBlock>
 
 // The window as a user works it: buttons, keys and focus, pasting, printing, help.
@@ -31,8 +35,24 @@ private Q_SLOTS:
     void pasteTakesOnlyText_data();
     void pasteTakesOnlyText();
     void faultIsReported();
-    void printsOnePagePerCopy();
+    void prints_data();
+    void prints();
     void helpOpensTheHelpWindow();
+    void fitsALargeSystemFont();
+
+private:
+    // Opens a document of `shown` saved as `name` in the temporary folder.
+    void openText(const QString &shown, const char *name)
+    {
+        CalcState s;
+        s.snaptext = shown;
+        s.stepcount = 1;
+        QFile doc(file(name));
+        QVERIFY(doc.open(QIODevice::WriteOnly));
+        doc.write(staterecord::write(s, 1));
+        doc.close();
+        open(file(name));
+    }
 };
 
 void TestCalculatorWindow::buttons()
@@ -67,10 +87,11 @@ void TestCalculatorWindow::keys_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("focus");
+    QTest::addColumn<QStringList>("dialogs"); // shown and left unanswered
     const auto row = [](const char *name, const char *keys, const char *shown,
-                        const char *focus = "N") {
+                        const char *focus = "N", const QStringList &dialogs = {}) {
         QTest::newRow(name) << QString::fromUtf8(keys) << QString::fromUtf8(shown)
-                            << QString::fromLatin1(focus);
+                            << QString::fromLatin1(focus) << dialogs;
     };
     row("shift equals is plus", "1 + 2 =", " 1+2= 3\n ");
     row("shifted digits", "2 * ( 3 K-+ 4 ) =", " 2*(3+4)= 14\n ");
@@ -79,6 +100,10 @@ void TestCalculatorWindow::keys_data()
     row("ctrl digit counts, shift digit does not", "C-5 %", " 5");
     row("letters", "s c l L a p e A S", " sincoslgLnatnπe");
     row("alt letters count once", "A-c A-l A-1", " coslg1");
+    // Save, Save As, Print and Exit, whose letters are also sin, atn, π and e.
+    row("menu access keys only choose their entries", "1 A-s A-a A-p A-e", " 1", "N",
+        {"save dialog (*.txt)|*.txt", "save dialog (*.txt)|*.txt", "printer dialog",
+         "提示: 你要保存文件吗？"});
     row("main point and slash", "7 . 5 . / 2 . =", " 7.5/2.= 3.75\n ");
     row("up steps back", "1 + 2 + 3 Up", " 1+2+");
     row("other keys do nothing", "x Return Enter F1 Down", " ");
@@ -95,23 +120,31 @@ void TestCalculatorWindow::keys()
     QFETCH(QString, keys);
     QFETCH(QString, shown);
     QFETCH(QString, focus);
+    QFETCH(QStringList, dialogs);
     type(keys);
     QCOMPARE(text(), shown);
     QCOMPARE(focusName(), focus);
+    QCOMPARE(std::exchange(m_platform->unexpected, {}), dialogs);
 }
 
 void TestCalculatorWindow::editingModeKeepsKeysInTheDisplay()
 {
-    type(QStringLiteral("1 +"));
-    QTest::mouseClick(display()->viewport(), Qt::LeftButton);
+    const auto caretShown = [this] { return display()->cursorWidth() > 0; };
+    // A click enters editing mode; so does F2, from a button, with the caret at the end.
+    type(QStringLiteral("1 + Click C-Home"));
     QVERIFY(!m_window->calculationMode());
-    type(QStringLiteral("End 9 x Up"));
+    type(QStringLiteral("Tab F2"));
+    QVERIFY(!m_window->calculationMode());
+    QVERIFY(caretShown());
+    QVERIFY(display()->accessibleDescription().startsWith(QStringLiteral("输入文字状态")));
+    type(QStringLiteral("9 x Up"));
     QCOMPARE(text(), QStringLiteral(" 1+9x"));
     QCOMPARE(state().numlen, 0);
     // Tab leaves the display for "到计算状态", which turns calculation back on.
     type(QStringLiteral("Tab"));
     QCOMPARE(focusName(), QStringLiteral("Cd4"));
     QVERIFY(m_window->calculationMode());
+    QVERIFY(!caretShown());
     type(QStringLiteral("2 ="));
     QCOMPARE(text(), QStringLiteral(" 1+9x2= 3\n "));
 }
@@ -229,16 +262,8 @@ void TestCalculatorWindow::savedTextIsTheShownText()
     QFETCH(QString, opened);
     QFETCH(QString, keys);
     QFETCH(QString, shown);
-    if (!opened.isEmpty()) {
-        CalcState s;
-        s.snaptext = opened;
-        s.stepcount = 1;
-        QFile doc(file("opened.txt"));
-        QVERIFY(doc.open(QIODevice::WriteOnly));
-        doc.write(staterecord::write(s, 1));
-        doc.close();
-        open(file("opened.txt"));
-    }
+    if (!opened.isEmpty())
+        openText(opened, "opened.txt");
     type(keys);
     QCOMPARE(text(), shown);
     if (keys.endsWith(QLatin1String("Up")))
@@ -453,21 +478,76 @@ void TestCalculatorWindow::faultIsReported()
     QCOMPARE(text(), QStringLiteral(" 1/0"));
 }
 
-void TestCalculatorWindow::printsOnePagePerCopy()
+void TestCalculatorWindow::prints_data()
 {
-    type(QStringLiteral("1 + 2 ="));
-    m_platform->pdfPath = file("out.pdf");
-    m_platform->printerCopies.enqueue(std::nullopt);
-    trigger("nmuprint");
-    QVERIFY(!QFile::exists(file("out.pdf")));
+    QTest::addColumn<QString>("document"); // opened from a file of that text; typed when empty
+    QTest::addColumn<int>("copies");       // -1: the printer dialog is cancelled
+    QTest::addColumn<QString>("job");
+    QTest::addColumn<QString>("message"); // printing into a folder that is not there
+    QStringList lines;                    // 64, the 32nd of them 300 characters long
+    for (int i = 1; i <= 64; ++i)
+        lines << (i == 32 ? u' ' + QString(298, u'7') + u'='
+                          : QStringLiteral(" %1*%1= %2").arg(i).arg(i * i));
+    const QString doc = lines.join(QStringLiteral("\r\n"));
+    const QString calc = QStringLiteral("曜石计算"), named = QStringLiteral("曜石 - doc.txt");
+    QTest::newRow("cancelled") << QString() << -1 << calc << QString();
+    QTest::newRow("three copies of a calculation") << QString() << 3 << calc << QString();
+    QTest::newRow("a long line, twice") << doc << 2 << named << QString();
+    QTest::newRow("pages over pages")
+        << (doc + QStringLiteral("\r\n")).repeated(4) << 2 << named << QString();
+    QTest::newRow("into a folder that is not there")
+        << QString() << 1 << calc << QStringLiteral("提示: 无法打印：文件“%1”无法写入");
+}
+
+// The text goes to the printer as text: every line, wrapped at the page's width, over as many
+// pages as it needs, the whole text once per copy, each page with a footer.
+void TestCalculatorWindow::prints()
+{
+    QFETCH(QString, document);
+    QFETCH(int, copies);
+    QFETCH(QString, job);
+    QFETCH(QString, message);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed: the printed text cannot be read back");
+    if (document.isEmpty())
+        type(QStringLiteral("1 + 2 ="));
+    else
+        openText(document, "doc.txt");
+    const QString path = file(message.isEmpty() ? "out.pdf" : "missing/out.pdf");
+    m_platform->pdfPath = path;
     // Every Print command prints.
     for (int run = 0; run < 2; ++run) {
-        QFile::remove(file("out.pdf"));
-        m_platform->printerCopies.enqueue(3);
+        QFile::remove(path);
+        m_platform->printerCopies.enqueue(copies < 0 ? std::nullopt : std::optional<int>(copies));
         trigger("nmuprint");
-        QFile pdf(file("out.pdf"));
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QCOMPARE(pdf.readAll().count("/Type /Page\n"), 3);
+        QCOMPARE(m_platform->printJobName, job);
+        QCOMPARE(std::exchange(m_platform->messages, {}),
+                 message.isEmpty() ? QStringList() : QStringList(message.arg(path)));
+        if (copies < 0 || !message.isEmpty()) {
+            QVERIFY(!QFile::exists(path));
+            continue;
+        }
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"),
+                        {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, "-"});
+        QVERIFY(pdftotext.waitForFinished() && pdftotext.exitCode() == 0);
+        const QStringList pages =
+            QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f', Qt::SkipEmptyParts);
+        const qsizetype perCopy = pages.size() / copies;
+        QCOMPARE(pages.size(), perCopy * copies);
+        // A page holds the 64 lines, and no page 256.
+        QCOMPARE(perCopy > 1, text().count(u'\n') >= 256);
+        // pdftotext breaks lines where they wrap and leaves out blanks at their ends.
+        static const QRegularExpression blanks(QStringLiteral("\\s"));
+        QString printed;
+        for (qsizetype i = 0; i < pages.size(); ++i) {
+            const QStringList lines = pages[i].split(u'\n', Qt::SkipEmptyParts);
+            const QString numbers = QStringLiteral("第 %1 页，共 %2 页").arg(i % perCopy + 1);
+            QCOMPARE(lines.mid(lines.size() - 2),
+                     QStringList({document.isEmpty() ? job : "doc.txt", numbers.arg(perCopy)}));
+            printed += lines.mid(0, lines.size() - 2).join(QString());
+        }
+        QCOMPARE(printed.remove(blanks), text().remove(blanks).repeated(copies));
     }
 }
 
@@ -476,6 +556,27 @@ void TestCalculatorWindow::helpOpensTheHelpWindow()
     trigger("nmuf1");
     trigger("nmuf1");
     QCOMPARE(m_helpOpened, 2);
+}
+
+// At a 16 pt system font every menu entry shows on the bar, and every caption within its button.
+void TestCalculatorWindow::fitsALargeSystemFont()
+{
+    const QFont system = QApplication::font();
+    QFont large = system;
+    large.setPointSizeF(16);
+    QApplication::setFont(large);
+    makeWindow(file("steps/"));
+    QApplication::setFont(system);
+    const QMenuBar *bar = m_window->menuBar();
+    for (QAction *entry : bar->actions())
+        QVERIFY2(bar->rect().contains(bar->actionGeometry(entry)), qPrintable(entry->text()));
+    for (QPushButton *b : m_window->centralWidget()->findChildren<QPushButton *>()) {
+        QStyleOptionButton o;
+        o.initFrom(b);
+        QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <=
+                     b->style()->subElementRect(QStyle::SE_PushButtonContents, &o, b).width(),
+                 qPrintable(b->text()));
+    }
 }
 
 QTEST_MAIN(TestCalculatorWindow)

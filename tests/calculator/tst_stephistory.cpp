@@ -142,12 +142,13 @@ void TestStepHistory::goesBack_data()
     row("stops after 20 steps", QStringLiteral("1 + ").repeated(25) + back.repeated(21),
         " 1+1+1+1+1+1+", 5);
     row("ignored equals records", "1 + = back", " 1+", 1);
-    // Open and New start afresh: this run's earlier steps under the same counters stay away.
+    // Open starts afresh: this run's earlier steps under the same counters stay away.
     row("nothing to go back to after Open", "1 + 2 + 3 + 4 5 save + 6 + 7 + open back", " 1+2+3+45",
         3);
     row("a step after Open", "1 + 2 + 3 + 4 5 save + 6 + 7 + open + 8 back back", " 1+2+3+45+", 3);
-    row("nothing to go back to after New", "1 + 2 + new back", "", 2);
-    row("a step after New", "1 + 2 + new 5 + 6 back back", "5+", 2);
+    // New keeps the history: going back restores the calculation from before it.
+    row("back over New", "7 * 8 + new back 4 =", " 7*8+4= 60\r\n ", 2);
+    row("a step after New, then back over New", "1 + 2 + new 5 + 6 back back", " 1+2+", 1);
 }
 
 // Memory and folder keep the same steps, and so does a folder written behind the keys.

@@ -17,6 +17,7 @@ public:
     QQueue<Answer> answers;
     QQueue<std::optional<int>> printerCopies;
     QString pdfPath;      // where the printer dialog sends the pages
+    QString printJobName; // the name the last printer dialog was shown for the job
     QStringList messages; // "title: prompt" of every message box shown
     QStringList unexpected;
     QImage clipboardImage;
@@ -42,6 +43,7 @@ public:
     }
     std::optional<int> showPrinter(QWidget *, QPrinter &printer) override
     {
+        printJobName = printer.docName();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
         return next(printerCopies, QStringLiteral("printer dialog"), std::optional<int>());

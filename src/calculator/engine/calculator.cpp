@@ -406,7 +406,7 @@ void Calculator::resetDocument()
 {
     m_s.docname.clear();
     m_s.numlen = m_s.numtop = m_s.parens = m_s.pointset = m_s.optop = 0;
-    m_history.restart();
+    // The history goes on: going back undoes a New the user did not mean.
     m_display.setText(QString());
     // Nothing of the user's is on the display yet: closing or opening need not ask to save.
     m_s.changed = false;

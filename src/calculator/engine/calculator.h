@@ -59,6 +59,7 @@ public:
     void setChanged(bool changed) { m_s.changed = changed; }
     void setDocName(const QString &name) { m_s.docname = name; }
     // Starts a new, unchanged document: counters and document name cleared, display emptied.
+    // The step counter and the history are kept, so going back restores the calculation.
     void resetDocument();
     // Takes the display text as the snapshot and returns the state record of a document.
     QByteArray documentRecord();

@@ -12,7 +12,7 @@
 // The last kSteps recorded states of one calculation, so the user can step back. Step n is kept
 // in slot n mod kSteps of a store. Going back restores only a slot that this history wrote for
 // exactly that step and that still holds, byte for byte, what it wrote: never a step of another
-// copy, of an earlier run, of a document or of a calculation before New or Open.
+// copy, of an earlier run, of a document or of a calculation before Open.
 //
 // Records are written where the history is told to: on the caller's thread, or behind it on a
 // thread of the history's own, one after another in the order they were asked for, so that a

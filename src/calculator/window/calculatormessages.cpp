@@ -1,9 +1,17 @@
 #include "calculator/window/calculatormessages.h"
 
+#include "files/writefile.h"
+
 #include <QDir>
+#include <QFileInfo>
 
 namespace
 {
+
+QString tooLarge()
+{
+    return QStringLiteral("文档超过 %1 MB").arg(staterecord::kMaxBytes >> 20);
+}
 
 QString faultText(Fault fault)
 {
@@ -95,6 +103,37 @@ QString historyText(const HistoryIssue &issue)
 
 } // namespace
 
+QString messageTitle()
+{
+    return QStringLiteral("提示");
+}
+
+QString aboutText()
+{
+    return QStringLiteral("曜石 1.0  曜石项目组 制作  版权所有 (C) 2026");
+}
+
+QString aboutTitle()
+{
+    return QStringLiteral("哈哈");
+}
+
+QString savePromptText()
+{
+    return QStringLiteral("你要保存文件吗？");
+}
+
+QString displayToolTip()
+{
+    return QStringLiteral("按 F2 键或单击后可输入文字，按 Tab 键回到计算状态");
+}
+
+QString displayDescription(bool calculating)
+{
+    return calculating ? QStringLiteral("计算状态：算式与结果；按 F2 键或单击后可输入文字")
+                       : QStringLiteral("输入文字状态：按 Tab 键回到计算状态");
+}
+
 QString pressMessage(const PressResult &result)
 {
     QStringList lines;
@@ -103,6 +142,39 @@ QString pressMessage(const PressResult &result)
     if (result.history)
         lines.append(historyText(*result.history));
     return lines.join(u'\n');
+}
+
+QString readErrorText(const yaoshi::FileBytes &file)
+{
+    switch (file.error) {
+    case yaoshi::ReadError::None:
+        break;
+    case yaoshi::ReadError::Missing:
+        return QStringLiteral("文件不存在");
+    case yaoshi::ReadError::Unreadable:
+        return QStringLiteral("文件无法读取（%1）").arg(file.reason);
+    case yaoshi::ReadError::NotRegular:
+        return notRegularReason();
+    case yaoshi::ReadError::TooLarge:
+        return tooLarge();
+    }
+    return {};
+}
+
+QString openFailedText(const QString &path, const QString &why)
+{
+    return QStringLiteral("无法打开文件“%1”：%2").arg(path, why);
+}
+
+QString saveFailedText(const QString &path, const QString &why)
+{
+    return QStringLiteral("无法保存文件“%1”：%2").arg(path, why);
+}
+
+QString tooLargeToSaveText(const QString &path)
+{
+    return saveFailedText(path, tooLarge() +
+                                    QStringLiteral("，保存后将无法再打开。请删去一些文字再保存"));
 }
 
 QString recordErrorText(const staterecord::ReadResult &result)
@@ -147,4 +219,33 @@ QString calculationDroppedText()
 {
     return QStringLiteral(
         "这个文件由旧版本保存，其中未完成的计算无法恢复：文字已打开，计算重新开始。");
+}
+
+PrintedText printedText(const QString &text, const QString &docname)
+{
+    const QString name = QFileInfo(docname).fileName();
+    return {text, name.isEmpty() ? QStringLiteral("曜石计算") : QStringLiteral("曜石 - ") + name,
+            name.isEmpty() ? QStringLiteral("曜石计算") : name,
+            QStringLiteral("第 %1 页，共 %2 页")};
+}
+
+QString printFailureText(const PrintOutcome &outcome)
+{
+    const QString where =
+        outcome.toFile ? QDir::toNativeSeparators(outcome.printer) : outcome.printer;
+    switch (outcome.status) {
+    case PrintOutcome::Status::Printed:
+    case PrintOutcome::Status::Cancelled:
+        break;
+    case PrintOutcome::Status::NotStarted:
+        return outcome.toFile ? QStringLiteral("无法打印：文件“%1”无法写入").arg(where)
+                              : QStringLiteral("无法打印：打印机“%1”不接受打印任务").arg(where);
+    case PrintOutcome::Status::Interrupted:
+        if (outcome.page == 0)
+            return QStringLiteral("打印没有完成：“%1”没有收下全部页面").arg(where);
+        return QStringLiteral("打印中断：“%1”收不下第 %2 页，后面的页没有打印")
+            .arg(where)
+            .arg(outcome.page);
+    }
+    return {};
 }

@@ -8,6 +8,7 @@
 #include "platform/keyboard.h"
 #include "platform/platform.h"
 #include "widgets/accessibility.h"
+#include "widgets/fittinglabel.h"
 #include "widgets/layout.h"
 #include "widgets/plaintextbox.h"
 
@@ -16,36 +17,16 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 
+#include <algorithm>
 #include <utility>
 
 namespace
 {
 
-const QString kTitle = QStringLiteral("提示");
 const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
-
-QString tooLarge()
-{
-    return QStringLiteral("文档超过 %1 MB").arg(staterecord::kMaxBytes >> 20);
-}
-
-QString whyNotRead(const yaoshi::FileBytes &file)
-{
-    switch (file.error) {
-    case yaoshi::ReadError::None:
-        break;
-    case yaoshi::ReadError::Missing:
-        return QStringLiteral("文件不存在");
-    case yaoshi::ReadError::Unreadable:
-        return QStringLiteral("文件无法读取（%1）").arg(file.reason);
-    case yaoshi::ReadError::NotRegular:
-        return notRegularReason();
-    case yaoshi::ReadError::TooLarge:
-        return tooLarge();
-    }
-    return {};
-}
+constexpr qreal kMenuFloorPoints = 6;
 
 enum class Face { Window, Song12, Kai14, Kai10 };
 
@@ -170,6 +151,7 @@ void CalculatorWindow::build()
             palette.setColor(QPalette::Base, QColor(0, 255, 255));
             text->setPalette(palette);
             text->viewport()->installEventFilter(this);
+            text->setToolTip(displayToolTip());
             m_text = text;
             widget = text;
         } else {
@@ -187,6 +169,8 @@ void CalculatorWindow::build()
         widget->setObjectName(QLatin1String(c.name));
         widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
         widget->setFont(faceFont(c.face, font()));
+        if (auto *button = qobject_cast<QPushButton *>(widget))
+            fitCaption(button);
         if (c.tooltip)
             widget->setToolTip(QString::fromUtf16(c.tooltip));
         widget->installEventFilter(this);
@@ -214,12 +198,18 @@ void CalculatorWindow::build()
     addEntry("nmuopen", u"打开&o", &CalculatorWindow::openDocument);
     addEntry("nmusave", u"保存&s", [this] { saveDocument(); });
     addEntry("nmusaveas", u"另存为&a", [this] { saveDocumentAs(); });
-    addEntry("nmuprint", u"打印&p", [this] { printText(m_platform, this, m_display.text()); });
+    addEntry("nmuprint", u"打印&p", &CalculatorWindow::print);
     addEntry("nmuexit", u"退出&e", &CalculatorWindow::close);
     addEntry("nmuf1", u"帮助&h", [this] { m_openers.help(); });
     addEntry("nmuabout", u"关于&b", &CalculatorWindow::showAbout);
-    // Narrow items, so that all nine fit the width of the window.
+    // Narrow items, so that all nine fit the width of the window; in a smaller font where the
+    // window's is too large for that.
     bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
+    QFont barFont = bar->font();
+    while (bar->sizeHint().width() > twips(6165) && barFont.pointSizeF() > kMenuFloorPoints) {
+        barFont.setPointSizeF(barFont.pointSizeF() - 0.5);
+        bar->setFont(barFont);
+    }
     setMenuBar(bar);
     resize(twips(6165), twips(5475) + bar->sizeHint().height());
     move(twips(3135), twips(1845));
@@ -254,17 +244,30 @@ void CalculatorWindow::closeEvent(QCloseEvent *event)
 void CalculatorWindow::setCalculationMode(bool on)
 {
     m_keyPreview = on;
+    if (!m_text)
+        return;
+    // The caret shows only while keys type into the display.
+    m_text->setCursorWidth(on ? 0 : m_text->style()->pixelMetric(QStyle::PM_TextCursorWidth));
+    m_text->setAccessibleDescription(displayDescription(on));
+}
+
+void CalculatorWindow::editAtEnd()
+{
+    setCalculationMode(false);
+    m_text->setFocus(Qt::ShortcutFocusReason);
+    m_text->moveCursor(QTextCursor::End);
 }
 
 bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
-        // Alt with a menu entry's access key chooses the entry and sends no key press: the
-        // chord presses its calculator key here first, as every Alt chord does.
+        // Alt with a menu entry's access key only chooses the entry. Any other Alt chord sends
+        // no key press when Qt takes it for a shortcut, so it presses its calculator key here.
         const auto &key = *static_cast<QKeyEvent *>(event);
         m_pressedChord.reset();
-        if (m_keyPreview && (key.modifiers() & Qt::AltModifier) && keyDown(key))
+        if (m_keyPreview && (key.modifiers() & Qt::AltModifier) && !isAccessKey(key) &&
+            keyDown(key))
             m_pressedChord = key.keyCombination();
         break;
     }
@@ -272,6 +275,10 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
         const auto &key = *static_cast<QKeyEvent *>(event);
         if (std::exchange(m_pressedChord, std::nullopt) == key.keyCombination())
             return true;
+        if (key.key() == Qt::Key_F2 && !(key.modifiers() & ~Qt::KeypadModifier) && m_text) {
+            editAtEnd();
+            return true;
+        }
         // A key that presses a button is used up; any other goes on to the focused control.
         if (m_keyPreview && keyDown(key))
             return true;
@@ -289,6 +296,16 @@ bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool CalculatorWindow::isAccessKey(const QKeyEvent &key) const
+{
+    const QKeySequence chord(key.keyCombination());
+    // menuWidget(), as menuBar() would make a bar for a window that is not loaded.
+    const QList<QAction *> entries = menuWidget() ? menuWidget()->actions() : QList<QAction *>();
+    return std::any_of(entries.cbegin(), entries.cend(), [&](const QAction *entry) {
+        return QKeySequence::mnemonic(entry->text()) == chord;
+    });
 }
 
 bool CalculatorWindow::keyDown(const QKeyEvent &key)
@@ -311,7 +328,7 @@ void CalculatorWindow::press(KeyCommand command)
 void CalculatorWindow::report(const QString &message)
 {
     if (!message.isEmpty())
-        m_platform.showMessage(this, message, kTitle, Platform::Buttons::Ok);
+        m_platform.showMessage(this, message, messageTitle(), Platform::Buttons::Ok);
 }
 
 bool CalculatorWindow::newDocument()
@@ -319,7 +336,7 @@ bool CalculatorWindow::newDocument()
     if (m_display.isEmpty())
         return true;
     if (m_calc.state().changed) {
-        switch (m_platform.showMessage(this, QStringLiteral("你要保存文件吗？"), kTitle,
+        switch (m_platform.showMessage(this, savePromptText(), messageTitle(),
                                        Platform::Buttons::YesNoCancel)) {
         case Platform::Answer::Yes:
             if (!saveDocument())
@@ -354,7 +371,7 @@ bool CalculatorWindow::openPath(const QString &path)
     if (!isLoaded())
         load();
     const yaoshi::FileBytes file = yaoshi::readRegularFile(path, staterecord::kMaxBytes);
-    QString error = whyNotRead(file);
+    QString error = readErrorText(file);
     if (error.isEmpty()) {
         if (const staterecord::ReadResult read = m_calc.openDocument(file.bytes); !read.ok())
             error = recordErrorText(read);
@@ -362,7 +379,7 @@ bool CalculatorWindow::openPath(const QString &path)
             report(calculationDroppedText());
     }
     if (!error.isEmpty()) {
-        report(QStringLiteral("无法打开文件“%1”：%2").arg(path, error));
+        report(openFailedText(path, error));
         return false;
     }
     m_calc.setDocName(path);
@@ -386,20 +403,25 @@ bool CalculatorWindow::writeDocument(const QString &path)
     const QByteArray record = m_calc.documentRecord();
     // What cannot be opened again is not saved: the text stays on the screen to be shortened.
     if (record.size() > staterecord::kMaxBytes) {
-        report(QStringLiteral("无法保存文件“%1”：%2，保存后将无法再打开。请删去一些文字再保存")
-                   .arg(path, tooLarge()));
+        report(tooLargeToSaveText(path));
         return false;
     }
     if (QString error; !writeFile(path, record, &error)) {
-        report(QStringLiteral("无法保存文件“%1”：%2").arg(path, error));
+        report(saveFailedText(path, error));
         return false;
     }
     m_calc.setChanged(false);
     return true;
 }
 
+void CalculatorWindow::print()
+{
+    const PrintOutcome outcome =
+        printText(m_platform, this, printedText(m_display.text(), m_calc.state().docname), font());
+    report(printFailureText(outcome));
+}
+
 void CalculatorWindow::showAbout()
 {
-    m_platform.showMessage(this, QStringLiteral("曜石 1.0  曜石项目组 制作  版权所有 (C) 2026"),
-                           QStringLiteral("哈哈"), Platform::Buttons::YesNo);
+    m_platform.showMessage(this, aboutText(), aboutTitle(), Platform::Buttons::YesNo);
 }

@@ -18,8 +18,8 @@ class QKeyEvent;
 //
 // In calculation mode the window sees every key before the focused control and turns the keys
 // of its table into key presses, which the control then never sees; in editing mode the keys
-// only edit the display. A click into the
-// display switches to editing, the "到计算状态" button (or Tab out of the display) back.
+// only edit the display. A click into the display, or F2, switches to editing, the "到计算状态"
+// button (or Tab out of the display) back.
 class CalculatorWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -47,6 +47,10 @@ private:
     void build();
     void unload();
     void setCalculationMode(bool on);
+    // Editing mode, the caret at the end of the display: the key F2.
+    void editAtEnd();
+    // Alt with the access key of a menu entry.
+    bool isAccessKey(const QKeyEvent &key) const;
     // Runs the press a key stands for; false when it stands for none.
     bool keyDown(const QKeyEvent &key);
     void press(KeyCommand command);
@@ -59,6 +63,7 @@ private:
     bool saveDocument();
     bool saveDocumentAs();
     bool writeDocument(const QString &path);
+    void print();
     void showAbout();
 
     Platform &m_platform;
