@@ -120,13 +120,25 @@ void TestPlot::zoomStaysFinite()
 {
     PlotView view;
     int in = 0;
-    while (view.zoomAt(QPointF(1, 1), true))
+    while (view.zoomAt(QPointF(0, 0), true))
         ++in;
     QCOMPARE(in, 55);
     QCOMPARE(drawaxes(view).zoom, " 2.775558E+38");
+    QVERIFY(!view.beyondPrecision(QPointF(0, 0))); // refused by the float range, not precision
     const PlotView before = view;
     QVERIFY(!view.zoomAt(QPointF(3, 3), true));
     QCOMPARE(view.cenx, before.cenx); // a refused click changes nothing
+
+    // Around x = 2 a screen unit spans two doubles up to 5^21; the wheel keeps 2 in place.
+    view = PlotView();
+    in = 0;
+    while (view.zoomAbout(QPointF(2, 0), true))
+        ++in;
+    QCOMPARE(in, 21);
+    QVERIFY(view.beyondPrecision(QPointF(0, 0)));
+    QCOMPARE(view.toWorld(QPointF(2, 0)).x(), 2.0);
+    QVERIFY(view.zoomAbout(QPointF(2, 0), false));
+    QCOMPARE(view.toWorld(QPointF(2, 0)).x(), 2.0);
 
     view = PlotView();
     int out = 0;
