@@ -40,6 +40,22 @@ void TestPlotterMessages::texts_data()
     QTest::newRow("capped") << cappedNote(capped)
                             << "方程一、两曲线交点的点太多，只标出离中心最近的 64 个";
     QTest::newRow("not capped") << cappedNote(found) << "";
+    const auto hints = [](const char *text) { return tokenHints(checkTokens(text)); };
+    QTest::newRow("tokens as they should be") << hints("( x + 20 ) ^ 2 - y1 * -2.5E+3") << "";
+    QTest::newRow("run together") << hints("x^2")
+                                  << "“x^2”不是一个记号：符号、数据之间要加入一个空格";
+    QTest::newRow("parenthesis run on")
+        << hints("( x + 20 )^2") << "“)^2”不是一个记号：符号、数据之间要加入一个空格";
+    QTest::newRow("minus run on") << hints("-x")
+                                  << "“-x”不是一个记号：符号、数据之间要加入一个空格";
+    QTest::newRow("calculator's Ln") << hints("Ln x") << "“Ln”应写作“ln”";
+    QTest::newRow("capital X, twice") << hints("X ^ 2 + X") << "“X”应写作“x”";
+    QTest::newRow("pi") << hints("pi * x") << "“pi”应写作“3.14159265358979”";
+    QTest::newRow("two blanks") << hints("x  + 1") << "记号之间只能有一个空格";
+    QTest::newRow("unknown, and a number's start")
+        << hints("sin(x) + 2x + foo")
+        << "“sin(x)”不是一个记号：符号、数据之间要加入一个空格；"
+           "“2x”不是一个记号，当作数 2；“foo”不是一个记号，当作数 0";
     QTest::newRow("group faults")
         << groupFaults({{GroupFault::Unbalanced, {"方程二", "参数方程二"}},
                         {GroupFault::TooManyGroups, {"方程一"}}})

@@ -5,6 +5,7 @@
 #include "widgets/fittinglabel.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,7 @@ private Q_SLOTS:
     void copiesToTheClipboard();
     void keysAndWheelDriveTheView_data();
     void keysAndWheelDriveTheView();
+    void misleadingTokensMarkTheBox();
     void tabOrderAndFirstFocus();
     void returnKeepsTheView();
     void comesBackAsLaidOut();
@@ -496,6 +498,24 @@ void TestPlotterWindow::copiesToTheClipboard()
     m_window->pictureMouseMove(QPointF(20, 0));
     QTest::keyClick(picture(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(m_platform->clipboardText, QStringLiteral("20, 0"));
+}
+
+// The curve is drawn as the text says; the box carries a warning until its text reads right.
+void TestPlotterWindow::misleadingTokensMarkTheBox()
+{
+    setBoxes({"x", "", "", "Ln x"});
+    clickButton("Cdyx");
+    QLineEdit *box = child<QLineEdit>("Text4");
+    QCOMPARE(box->actions().size(), 1);
+    const QAction *warning = box->actions().front();
+    QVERIFY(!warning->toolTip().isEmpty());
+    QVERIFY(box->accessibleDescription().endsWith(warning->toolTip()));
+    QVERIFY(child<QLineEdit>("Text1")->actions().isEmpty());
+    QVERIFY(m_platform->messages.isEmpty());
+    setBoxes({"x", "", "", "ln x"});
+    clickButton("Cdyx");
+    QVERIFY(box->actions().isEmpty());
+    QCOMPARE(box->accessibleDescription(), "参数方程的纵坐标");
 }
 
 void TestPlotterWindow::keysAndWheelDriveTheView_data()

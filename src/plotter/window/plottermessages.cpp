@@ -97,6 +97,37 @@ QString beyondPrecision()
     return QStringLiteral("已到双精度数的极限，不能再放大");
 }
 
+QString tokenWarningName()
+{
+    return QStringLiteral("记号提示");
+}
+
+QString tokenHints(const std::vector<TokenHint> &hints)
+{
+    QStringList sentences;
+    for (const TokenHint &hint : hints) {
+        switch (hint.problem) {
+        case TokenProblem::Spacing:
+            sentences.append(
+                QStringLiteral("“%1”不是一个记号：符号、数据之间要加入一个空格").arg(hint.token));
+            break;
+        case TokenProblem::Case:
+        case TokenProblem::Constant:
+            sentences.append(QStringLiteral("“%1”应写作“%2”").arg(hint.token, hint.meant));
+            break;
+        case TokenProblem::ExtraBlank:
+            sentences.append(QStringLiteral("记号之间只能有一个空格"));
+            break;
+        case TokenProblem::Unknown:
+            sentences.append(
+                QStringLiteral("“%1”不是一个记号，当作数 %2")
+                    .arg(hint.token, yaoshi::plainForm(yaoshi::readEntry(hint.token))));
+            break;
+        }
+    }
+    return sentences.join(QStringLiteral("；"));
+}
+
 QString exactNumber(double value)
 {
     if (value == 0)

@@ -2,6 +2,7 @@
 
 #include "plotter/engine/equation.h"
 #include "plotter/engine/points.h"
+#include "plotter/engine/tokencheck.h"
 
 #include <QString>
 
@@ -24,6 +25,9 @@ QString scrollBarName(Qt::Orientation orientation);
 QString groupFaults(const std::vector<std::pair<GroupFault, QStringList>> &faults);
 QString saveFailed(const QString &path, const QString &error);
 QString beyondPrecision();
+// What a box's tokens probably meant, one sentence each; empty when all read as they look.
+QString tokenWarningName();
+QString tokenHints(const std::vector<TokenHint> &hints);
 
 // The shortest text that reads back to the same double: "-20", "1.4142135623730951".
 QString exactNumber(double value);

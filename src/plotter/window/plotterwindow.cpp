@@ -7,6 +7,7 @@
 #include "widgets/fittinglabel.h"
 #include "widgets/layout.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -222,6 +224,8 @@ void PlotterWindow::build()
     area->setWidget(controls);
     layout()->addWidget(area);
     nameControls(this);
+    for (int i = 0; i < 4; ++i)
+        m_boxDescriptions[i] = m_boxes[i]->accessibleDescription();
     m_boxes[0]->setFocus();
 }
 
@@ -304,6 +308,7 @@ void PlotterWindow::run()
         const GroupList list = text.isEmpty() ? GroupList() : parsegroups(text);
         m_equations[i] = Equation(list.groups);
         m_drawn[i] = list.fault == GroupFault::None ? text : QString();
+        markTokens(i, list.fault == GroupFault::None ? text : QString());
         if (list.fault == GroupFault::None)
             continue;
         const auto same = std::find_if(failed.begin(), failed.end(),
@@ -322,10 +327,33 @@ void PlotterWindow::run()
                            Platform::Buttons::Ok);
 }
 
+// The curve stays as drawn; the box only says what its text probably meant.
+void PlotterWindow::markTokens(int box, const QString &text)
+{
+    const QString hints = msg::tokenHints(checkTokens(text));
+    // The warning is there only while it has something to say, for a screen reader too.
+    if (hints.isEmpty()) {
+        delete m_hints[box];
+    } else {
+        if (!m_hints[box]) {
+            m_hints[box] = m_boxes[box]->addAction(
+                style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+            m_hints[box]->setText(msg::tokenWarningName());
+        }
+        m_hints[box]->setToolTip(hints);
+    }
+    const QString &named = m_boxDescriptions[box];
+    m_boxes[box]->setAccessibleDescription(hints.isEmpty()   ? named
+                                           : named.isEmpty() ? hints
+                                                             : named + u'。' + hints);
+}
+
 void PlotterWindow::clearEquations()
 {
-    for (const auto &box : m_boxes)
-        box->clear();
+    for (int i = 0; i < 4; ++i) {
+        m_boxes[i]->clear();
+        markTokens(i, {});
+    }
     m_view = PlotView();
     m_equations = Equations();
     m_drawn = {};

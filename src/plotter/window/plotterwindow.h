@@ -10,6 +10,7 @@
 
 class Platform;
 class PlotPicture;
+class QAction;
 class QLabel;
 class QLineEdit;
 
@@ -62,6 +63,7 @@ private:
     void hover(QPointF screen);
     void setHovered(int point);
     void describe(const QString &announced = {});
+    void markTokens(int box, const QString &text);
 
     Platform &m_platform;
     WindowOpeners m_openers;
@@ -76,5 +78,7 @@ private:
 
     QPointer<PlotPicture> m_picture;
     std::array<QPointer<QLineEdit>, 4> m_boxes;
+    std::array<QPointer<QAction>, 4> m_hints; // the warning inside a box whose tokens mislead
+    std::array<QString, 4> m_boxDescriptions; // as named, before any warning
     QPointer<QLabel> m_topLeftX, m_topLeftY, m_bottomRightX, m_bottomRightY, m_zoom, m_x, m_y;
 };
