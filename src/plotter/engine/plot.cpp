@@ -2,6 +2,7 @@
 
 #include "core/numtext.h"
 #include "plotter/engine/exactsum.h"
+#include "plotter/engine/vectorstate.h"
 
 #include <cmath>
 #include <limits>
@@ -114,6 +115,7 @@ void addDot(std::vector<PlotDot> &dots, QPointF at, Curve curve)
 
 PlotFrame plotcurves(const PlotView &view, const Equations &equations)
 {
+    clearUpperVectorState();
     PlotFrame frame = drawaxes(view);
     const int half = int(kScreenHalf);
     frame.dots.reserve(3 * (2 * half + 1));

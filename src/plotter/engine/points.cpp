@@ -1,5 +1,7 @@
 #include "plotter/engine/points.h"
 
+#include "plotter/engine/vectorstate.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -213,6 +215,7 @@ private:
 
 PointsOfInterest findPoints(const PlotView &view, const Equations &equations)
 {
+    clearUpperVectorState();
     std::array<double, kSamples> t;
     for (int i = 0; i < kSamples; ++i)
         t[i] = view.toWorld(QPointF(i - kSamples / 2, 0)).x();
