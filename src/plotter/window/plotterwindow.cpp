@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,22 @@ constexpr std::size_t kHistory = 50;
 constexpr double kHoverPixels = 6;
 
 namespace msg = plottermessages;
+
+// A caption wider than its button, at a large system font, is set smaller to fit; the button
+// keeps its place and size.
+void fitButtonText(QPushButton *button, int width)
+{
+    QFont font = button->font();
+    // Room for the frame and the padding the style draws around the text.
+    const int room = width - 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin) - 4;
+    qreal size = font.pointSizeF();
+    while (size > 6 && QFontMetricsF(font).horizontalAdvance(button->text()) > room) {
+        size -= 0.5;
+        font.setPointSizeF(size);
+    }
+    if (font != button->font())
+        button->setFont(font);
+}
 
 void setBackground(QWidget *widget, const QColor &colour)
 {
@@ -147,8 +164,8 @@ void PlotterWindow::build()
         switch (c.kind) {
         case Caption:
         case Readout: {
-            auto *label =
-                c.kind == Readout ? new FittingLabel(text, controls) : new QLabel(text, controls);
+            // A caption too wide for its place at a large system font is drawn smaller.
+            auto *label = new FittingLabel(text, controls);
             label->setAlignment((c.align == Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
                                 Qt::AlignVCenter);
             setBackground(label,
@@ -158,6 +175,7 @@ void PlotterWindow::build()
         }
         case Button:
             widget = new QPushButton(text, controls);
+            fitButtonText(static_cast<QPushButton *>(widget), twips(c.width));
             focusOrder.insert(c.tabIndex, widget);
             break;
         case Box: {
