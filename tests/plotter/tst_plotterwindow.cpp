@@ -1,5 +1,6 @@
 #include "core/numtext.h"
 #include "plotter/window/plotpicture.h"
+#include "plotter/window/plottermessages.h"
 #include "plotter/window/plotterwindow.h"
 #include "support/scriptedplatform.h"
 #include "widgets/fittinglabel.h"
@@ -556,6 +557,10 @@ void TestPlotterWindow::keysAndWheelDriveTheView_data()
         << "w" << QStringList{"-870", " 750", " 630", "-750", " .2"} << "|";
     QTest::newRow("wheel event") << "x"
                                  << "X" << QStringList{"-30", " 30", " 30", "-30", " 5"} << "|";
+    // Around x = 2 the 22nd zoom is refused, with a note on the picture.
+    QTest::newRow("past the precision of doubles")
+        << "x"
+        << "rr" + QString(22, u'+') << QStringList{"?"} << " 2| 0";
 }
 
 void TestPlotterWindow::keysAndWheelDriveTheView()
@@ -620,7 +625,13 @@ void TestPlotterWindow::keysAndWheelDriveTheView()
             break;
         }
     }
-    QCOMPARE(this->labels(), labels);
+    if (labels == QStringList{"?"}) {
+        QCOMPARE(this->labels().last(), " 4.768372E+14"); // 5^21
+        QCOMPARE(picture()->overlay().note, plottermessages::beyondPrecision());
+    } else {
+        QCOMPARE(this->labels(), labels);
+        QVERIFY(picture()->overlay().note.isEmpty());
+    }
     QCOMPARE(readout(), shown);
 }
 
