@@ -233,6 +233,10 @@ PointsOfInterest findPoints(const PlotView &view, const Equations &equations)
         result.capped[2] =
             Finder(t, difference, f1, PointKind::Crossing, Curve::One, false).find(result.points);
     }
+    // Only those the picture shows: a turning point may lie above or below it.
+    std::erase_if(result.points, [&view](const PointOfInterest &p) {
+        return !(std::fabs(view.toScreen(p.x, p.y).y()) <= kScreenHalf);
+    });
     std::sort(result.points.begin(), result.points.end(), [](const auto &p, const auto &q) {
         if (p.x != q.x)
             return p.x < q.x;
@@ -241,4 +245,22 @@ PointsOfInterest findPoints(const PlotView &view, const Equations &equations)
         return p.curve < q.curve;
     });
     return result;
+}
+
+int nearestPoint(const PointsOfInterest &points, const PlotView &view, QPointF screen, QSizeF area,
+                 double pixels)
+{
+    const QPointF pixel = screenToPixel(screen, area);
+    int nearest = -1;
+    double best = pixels;
+    for (int i = 0; i < int(points.points.size()); ++i) {
+        const PointOfInterest &p = points.points[i];
+        const QPointF d = screenToPixel(view.toScreen(p.x, p.y), area) - pixel;
+        const double distance = std::hypot(d.x(), d.y());
+        if (distance < best) {
+            best = distance;
+            nearest = i;
+        }
+    }
+    return nearest;
 }

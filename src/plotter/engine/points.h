@@ -26,9 +26,14 @@ struct PointsOfInterest {
     std::array<bool, 3> capped{};
 };
 
-// The points within the view's width, found between the 301 samples the picture is drawn from
+// The points within the view, found between the 301 samples the picture is drawn from
 // and refined with the same evaluation to the last double: a sign change to the one of the two
 // adjacent doubles with the smaller |f|, a turning point or a zero that only touches the axis to
 // the double where the value is smallest (largest). A sign change across a pole or a gap is
 // not a zero.
 PointsOfInterest findPoints(const PlotView &view, const Equations &equations);
+
+// The point drawn nearest to a screen point on a drawing area of `area` pixels, if one lies within
+// `pixels` of it; -1 when none does.
+int nearestPoint(const PointsOfInterest &points, const PlotView &view, QPointF screen, QSizeF area,
+                 double pixels);

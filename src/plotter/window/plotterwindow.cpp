@@ -1,6 +1,7 @@
 #include "plotter/window/plotterwindow.h"
 
 #include "platform/platform.h"
+#include "plotter/window/fittingbutton.h"
 #include "plotter/window/plotpicture.h"
 #include "plotter/window/plottermessages.h"
 #include "widgets/accessibility.h"
@@ -10,7 +11,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,22 +40,6 @@ constexpr std::size_t kHistory = 50;
 constexpr double kHoverPixels = 6;
 
 namespace msg = plottermessages;
-
-// A caption wider than its button, at a large system font, is set smaller to fit; the button
-// keeps its place and size.
-void fitButtonText(QPushButton *button, int width)
-{
-    QFont font = button->font();
-    // Room for the frame and the padding the style draws around the text.
-    const int room = width - 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin) - 4;
-    qreal size = font.pointSizeF();
-    while (size > 6 && QFontMetricsF(font).horizontalAdvance(button->text()) > room) {
-        size -= 0.5;
-        font.setPointSizeF(size);
-    }
-    if (font != button->font())
-        button->setFont(font);
-}
 
 void setBackground(QWidget *widget, const QColor &colour)
 {
@@ -174,8 +158,7 @@ void PlotterWindow::build()
             break;
         }
         case Button:
-            widget = new QPushButton(text, controls);
-            fitButtonText(static_cast<QPushButton *>(widget), twips(c.width));
+            widget = new FittingButton(text, controls);
             focusOrder.insert(c.tabIndex, widget);
             break;
         case Box: {
@@ -257,12 +240,7 @@ void PlotterWindow::redraw(const PlotFrame &frame)
     m_zoomText = frame.zoom;
     m_picture->clear();
     m_picture->draw(frame);
-    // Only those the picture shows: a turning point may lie above or below it.
     m_points = findPoints(m_view, m_equations);
-    std::erase_if(m_points.points, [this](const PointOfInterest &p) {
-        const QPointF at = m_view.toScreen(p.x, p.y);
-        return !(std::fabs(at.y()) <= kScreenHalf && std::fabs(at.x()) <= kScreenHalf);
-    });
     m_current = -1;
     showPoints(msg::cappedNote(m_points));
     if (const auto at = m_picture->crosshair())
@@ -289,20 +267,7 @@ void PlotterWindow::describe(const QString &announced)
 
 void PlotterWindow::hover(QPointF screen)
 {
-    const QSizeF area = m_picture->size();
-    const QPointF pixel = screenToPixel(screen, area);
-    int nearest = -1;
-    double best = kHoverPixels;
-    for (int i = 0; i < int(m_points.points.size()); ++i) {
-        const PointOfInterest &p = m_points.points[i];
-        const QPointF d = screenToPixel(m_view.toScreen(p.x, p.y), area) - pixel;
-        const double distance = std::hypot(d.x(), d.y());
-        if (distance < best) {
-            best = distance;
-            nearest = i;
-        }
-    }
-    setHovered(nearest);
+    setHovered(nearestPoint(m_points, m_view, screen, m_picture->size(), kHoverPixels));
 }
 
 void PlotterWindow::setHovered(int point)
