@@ -353,6 +353,9 @@ void TestPlotterWindow::badBoxIsNamedOthersStillDraw_data()
         << QStringList{"提示: 参数方程二的括号太多，最多 998 对，无法画出。"
                        "符号、数据之间要加入一个空格。"};
     QTest::newRow("one character in parentheses") << QStringList{"(x)"} << QStringList();
+    // Longer than a line edit takes by default: cut short it would read as unbalanced.
+    QTest::newRow("balanced, long")
+        << QStringList{"x", "", "", "( " + QString("x ").repeated(20000) + ")"} << QStringList();
 }
 
 // Each box that cannot be drawn is named with the reason; the others draw.
