@@ -201,6 +201,8 @@ void PlotterWindow::build()
     picture->setGeometry(twipsRect(1440, 120, 5169, 5876));
     picture->setToolTip(msg::pictureTooltip());
     picture->clear();
+    m_points = {}; // a fresh picture marks nothing until it is drawn
+    m_hovered = m_current = -1;
     m_picture = picture;
     focusOrder.insert(18, picture);
     const QList<QWidget *> order = focusOrder.values();
