@@ -1,7 +1,11 @@
 #include "plotter/engine/plot.h"
+#include "plotter/engine/points.h"
+#include "plotter/engine/vectorstate.h"
 #include "plotter/window/plotpicture.h"
 
 #include <QImage>
+
+#include <cmath>
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +33,7 @@ double sample(int i)
 void Evaluator(benchmark::State &state)
 {
     const Equation equation(parsegroups(QString::fromUtf8(kEquations[state.range(0)])).groups);
+    clearUpperVectorState(); // as every batch of samples in the window starts
     int i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(equation.evaluate(sample(i)));
@@ -36,6 +41,18 @@ void Evaluator(benchmark::State &state)
     }
 }
 BENCHMARK(Evaluator)->DenseRange(0, 4);
+
+// The yardstick for Evaluator/1: the same curve as a plain loop of libm calls, sample by sample.
+void Libm(benchmark::State &state)
+{
+    clearUpperVectorState(); // as a plain program starts
+    int i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(30 * std::sin(sample(i)));
+        i = i == kSamples - 1 ? 0 : i + 1;
+    }
+}
+BENCHMARK(Libm);
 
 #ifdef YAOSHI_HAVE_MUPARSER
 void MuParser(benchmark::State &state)
@@ -69,5 +86,21 @@ void Redraw(benchmark::State &state)
     }
 }
 BENCHMARK(Redraw);
+
+// Finding the points of interest of one view of four boxes, as each redraw does: /0 the view of
+// Redraw, /1 curves that alias into noise, so that both hit the cap.
+void PointsOfInterest(benchmark::State &state)
+{
+    const char *const capped[] = {"sin ( 100 * x )", "cos ( 77 * x )", "x", "x"};
+    Equations equations;
+    for (int i = 0; i < 4; ++i) {
+        const char *text = state.range(0) == 0 ? kEquations[i] : capped[i];
+        equations[i] = Equation(parsegroups(QString::fromUtf8(text)).groups);
+    }
+    const PlotView view;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(findPoints(view, equations));
+}
+BENCHMARK(PointsOfInterest)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 } // namespace

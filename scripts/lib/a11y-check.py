@@ -258,7 +258,7 @@ def plotter(program):
                                            "object:property-change:accessible-description")
     find(window, "text", "方程一").queryEditableText().setTextContents("x")
     press(find(window, "push button", "开始运行"))
-    want = "方程一 y = x。中心 (0, 0)，放大系数 1"
+    want = "方程一 y = x。方程一与x轴交于 x = 0。中心 (0, 0)，放大系数 1"
     heard = pump(5, lambda: want in told)
     check(heard, f"after Run the screen reader is told the picture's description “{want}”"
           + ("" if heard else f" (told only {told})"))

@@ -1,5 +1,6 @@
 #include "plotter/engine/exactsum.h"
 #include "plotter/engine/plot.h"
+#include "plotter/engine/points.h"
 
 #include <QTest>
 
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void labelsFollowTheView();
     void zoomStaysFinite();
     void samplesTheCurves();
+    void pointsOfInterest_data();
+    void pointsOfInterest();
 };
 
 void TestPlot::mapping_data()
@@ -117,13 +120,25 @@ void TestPlot::zoomStaysFinite()
 {
     PlotView view;
     int in = 0;
-    while (view.zoomAt(QPointF(1, 1), true))
+    while (view.zoomAt(QPointF(0, 0), true))
         ++in;
     QCOMPARE(in, 55);
     QCOMPARE(drawaxes(view).zoom, " 2.775558E+38");
+    QVERIFY(!view.beyondPrecision(QPointF(0, 0))); // refused by the float range, not precision
     const PlotView before = view;
     QVERIFY(!view.zoomAt(QPointF(3, 3), true));
     QCOMPARE(view.cenx, before.cenx); // a refused click changes nothing
+
+    // Around x = 2 a screen unit spans two doubles up to 5^21; the wheel keeps 2 in place.
+    view = PlotView();
+    in = 0;
+    while (view.zoomAbout(QPointF(2, 0), true))
+        ++in;
+    QCOMPARE(in, 21);
+    QVERIFY(view.beyondPrecision(QPointF(0, 0)));
+    QCOMPARE(view.toWorld(QPointF(2, 0)).x(), 2.0);
+    QVERIFY(view.zoomAbout(QPointF(2, 0), false));
+    QCOMPARE(view.toWorld(QPointF(2, 0)).x(), 2.0);
 
     view = PlotView();
     int out = 0;
@@ -164,6 +179,95 @@ void TestPlot::samplesTheCurves()
         QCOMPARE(dot.curve, Curve(i % 3));
         QCOMPARE(dot.at.x(), double(int(i / 3) - 150));
     }
+}
+
+// A point as "R1 x y": root, crossing, minimum or maximum (R C m M), the curve, then x and y
+// with all 17 digits, so that the texts compare the doubles bit for bit.
+static QStringList pointTexts(const PointsOfInterest &found)
+{
+    QStringList texts;
+    for (const PointOfInterest &p : found.points) {
+        texts.append(QStringLiteral("%1%2 %3 %4")
+                         .arg(QChar(u"RCmM"[int(p.kind)]))
+                         .arg(int(p.curve) + 1)
+                         .arg(p.x, 0, 'g', 17)
+                         .arg(p.y, 0, 'g', 17));
+    }
+    if (found.capped[0] || found.capped[1] || found.capped[2])
+        texts.append(QStringLiteral("capped %1 %2 %3")
+                         .arg(found.capped[0])
+                         .arg(found.capped[1])
+                         .arg(found.capped[2]));
+    return texts;
+}
+
+void TestPlot::pointsOfInterest_data()
+{
+    QTest::addColumn<QString>("one");
+    QTest::addColumn<QString>("two");
+    QTest::addColumn<double>("centre");
+    QTest::addColumn<int>("zoomPower");
+    QTest::addColumn<QStringList>("points");
+    QTest::newRow("touching zero") << "( x + 20 ) ^ 2"
+                                   << "" << 0.0 << 0 << QStringList{"R1 -20 0"};
+    QTest::newRow("cubic") << "x ^ 3 - 2 * x - 5"
+                           << "" << 0.0 << 0
+                           << QStringList{"M1 -0.8164965809278325 -3.9113378920963653",
+                                          "m1 0.81649658092783239 -6.0886621079036347",
+                                          "R1 2.0945514815423265 -8.8817841970012523e-16"};
+    QTest::newRow("two curves") << "x ^ 2"
+                                << "2 - x" << 0.0 << 0
+                                << QStringList{"C1 -2 4", "R1 0 0", "C1 1 1", "R2 2 0"};
+    QTest::newRow("curves touching")
+        << "x ^ 2"
+        << "2 * x - 1" << 0.0 << 0 << QStringList{"R1 0 0", "R2 0.5 0", "C1 1 1"};
+    QTest::newRow("square root of 2")
+        << "x ^ 2 - 2"
+        << "" << 0.0 << 0
+        << QStringList{"R1 -1.4142135623730951 4.4408920985006262e-16", "m1 0 -2",
+                       "R1 1.4142135623730949 -4.4408920985006262e-16"};
+    // Zeros at multiples of pi, and the middle of the doubles where sin is exactly 1 or -1.
+    QTest::newRow("sine") << "sin x"
+                          << "" << 0.0 << 2
+                          << QStringList{"M1 -4.7123889803846906 1",
+                                         "R1 -3.1415926535897931 -1.2246467991473532e-16",
+                                         "m1 -1.5707963267948968 -1",
+                                         "R1 0 0",
+                                         "M1 1.5707963267948966 1",
+                                         "R1 3.1415926535897931 1.2246467991473532e-16",
+                                         "m1 4.7123889803846897 -1"};
+    QTest::newRow("touching and crossing")
+        << "( x - 1 ) ^ 2 * ( x + 3 )"
+        << "" << 0.0 << 0
+        << QStringList{"R1 -3 0", "M1 -1.6666666681238442 9.4814814814814827", "R1 1 0"};
+    QTest::newRow("pole at a gap") << "1 / x"
+                                   << "" << 0.5 << 0 << QStringList{};
+    QTest::newRow("pole without a gap") << "sin x / cos x"
+                                        << "" << 1.5 << 3 << QStringList{};
+    QTest::newRow("domain edge") << "lg x"
+                                 << "" << 0.0 << 0 << QStringList{"R1 1 0"};
+    QTest::newRow("undefined everywhere") << "+ + x"
+                                          << "x" << 0.0 << 0 << QStringList{"R2 0 0"};
+}
+
+void TestPlot::pointsOfInterest()
+{
+    QFETCH(QString, one);
+    QFETCH(QString, two);
+    QFETCH(double, centre);
+    QFETCH(int, zoomPower);
+    QFETCH(QStringList, points);
+    PlotView view;
+    view.cenx = centre;
+    for (int i = 0; i < zoomPower; ++i)
+        QVERIFY(view.zoomAt(QPointF(0, 0), true));
+    QCOMPARE(pointTexts(findPoints(view, equations({one, two}))), points);
+
+    // Aliased to noise: the cap keeps those nearest the centre.
+    const PointsOfInterest capped = findPoints(PlotView(), equations({"sin ( 100 * x )"}));
+    QCOMPARE(capped.points.size(), size_t(kMaxPointsPerCurve));
+    QCOMPARE(pointTexts(capped).last(), "capped 1 0 0");
+    QVERIFY(capped.points.front().x > -100 && capped.points.back().x < 100);
 }
 
 QTEST_GUILESS_MAIN(TestPlot)

@@ -1,10 +1,12 @@
 #include "core/numtext.h"
 #include "plotter/window/plotpicture.h"
+#include "plotter/window/plottermessages.h"
 #include "plotter/window/plotterwindow.h"
 #include "support/scriptedplatform.h"
 #include "widgets/fittinglabel.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cerrno>
 #include <charconv>
@@ -90,6 +93,9 @@ private Q_SLOTS:
     void failedSaveSaysWhyAndKeepsTheFile_data();
     void failedSaveSaysWhyAndKeepsTheFile();
     void copiesToTheClipboard();
+    void keysAndWheelDriveTheView_data();
+    void keysAndWheelDriveTheView();
+    void misleadingTokensMarkTheBox();
     void tabOrderAndFirstFocus();
     void returnKeepsTheView();
     void comesBackAsLaidOut();
@@ -347,6 +353,9 @@ void TestPlotterWindow::badBoxIsNamedOthersStillDraw_data()
         << QStringList{"提示: 参数方程二的括号太多，最多 998 对，无法画出。"
                        "符号、数据之间要加入一个空格。"};
     QTest::newRow("one character in parentheses") << QStringList{"(x)"} << QStringList();
+    // Longer than a line edit takes by default: cut short it would read as unbalanced.
+    QTest::newRow("balanced, long")
+        << QStringList{"x", "", "", "( " + QString("x ").repeated(20000) + ")"} << QStringList();
 }
 
 // Each box that cannot be drawn is named with the reason; the others draw.
@@ -478,6 +487,155 @@ void TestPlotterWindow::copiesToTheClipboard()
     box->selectAll();
     QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(m_platform->clipboardText, QStringLiteral("375, -150"));
+
+    // A point under the crosshair or the pointer is copied to the last digit.
+    setBoxes({"x ^ 2 - 2"});
+    clickButton("Cdyx");
+    QTest::keyClick(picture(), Qt::Key_N);
+    QTest::keyClick(picture(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_platform->clipboardText,
+             QStringLiteral("-1.4142135623730951, 4.440892098500626e-16"));
+    m_window->pictureMouseMove(QPointF(1.6, 0.4));
+    QTest::keyClick(picture(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_platform->clipboardText,
+             QStringLiteral("1.414213562373095, -4.440892098500626e-16"));
+    m_window->pictureMouseMove(QPointF(20, 0));
+    QTest::keyClick(picture(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_platform->clipboardText, QStringLiteral("20, 0"));
+}
+
+// The curve is drawn as the text says; the box carries a warning until its text reads right.
+void TestPlotterWindow::misleadingTokensMarkTheBox()
+{
+    setBoxes({"x", "", "", "Ln x"});
+    clickButton("Cdyx");
+    QLineEdit *box = child<QLineEdit>("Text4");
+    QCOMPARE(box->actions().size(), 1);
+    const QAction *warning = box->actions().front();
+    QVERIFY(!warning->toolTip().isEmpty());
+    QVERIFY(box->accessibleDescription().endsWith(warning->toolTip()));
+    QVERIFY(child<QLineEdit>("Text1")->actions().isEmpty());
+    QVERIFY(m_platform->messages.isEmpty());
+    setBoxes({"x", "", "", "ln x"});
+    clickButton("Cdyx");
+    QVERIFY(box->actions().isEmpty());
+    QCOMPARE(box->accessibleDescription(), "参数方程的纵坐标");
+}
+
+void TestPlotterWindow::keysAndWheelDriveTheView_data()
+{
+    // r l u d: crosshair by 1 (u and d with Shift: 10); + Return, - minus; N and n (Shift+N);
+    // H Home; B Backspace; W and w the wheel in and out at (30, 0), X the wheel turned in two
+    // halves of a step at the centre; E Return in equation one.
+    QTest::addColumn<QString>("equation");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QString>("shown");
+    const QStringList first{"-150", " 150", " 150", "-150", " 1"};
+    QTest::newRow("arrows and Shift") << "x"
+                                      << "rrul" << first << " 1| 10";
+    QTest::newRow("Return at the crosshair")
+        << "x"
+        << "rru+" << QStringList{"-28", " 40", " 32", "-20", " 5"} << " 2| 10";
+    QTest::newRow("minus") << "x"
+                           << "-" << QStringList{"-750", " 750", " 750", "-750", " .2"} << " 0| 0";
+    QTest::newRow("next point, exact")
+        << "x ^ 2 - 2"
+        << "N" << first << "-1.4142135623730951| 4.440892098500626e-16";
+    QTest::newRow("previous point wraps round")
+        << "x ^ 2 - 2"
+        << "n" << first << " 1.414213562373095|-4.440892098500626e-16";
+    QTest::newRow("Home keeps the equations")
+        << "x ^ 2 - 2"
+        << "rru+HN" << first << "-1.4142135623730951| 4.440892098500626e-16";
+    QTest::newRow("Backspace") << "x"
+                               << "++B" << QStringList{"-30", " 30", " 30", "-30", " 5"} << " 0| 0";
+    QTest::newRow("Backspace after Run") << "x"
+                                         << "+EB" << first << " 0| 0";
+    QTest::newRow("wheel in about the pointer")
+        << "x"
+        << "W" << QStringList{"-6", " 30", " 54", "-30", " 5"} << "|";
+    QTest::newRow("wheel out about the pointer")
+        << "x"
+        << "w" << QStringList{"-870", " 750", " 630", "-750", " .2"} << "|";
+    QTest::newRow("wheel event") << "x"
+                                 << "X" << QStringList{"-30", " 30", " 30", "-30", " 5"} << "|";
+    // Around x = 2 the 22nd zoom is refused, with a note on the picture.
+    QTest::newRow("past the precision of doubles")
+        << "x"
+        << "rr" + QString(22, u'+') << QStringList{"?"} << " 2| 0";
+}
+
+void TestPlotterWindow::keysAndWheelDriveTheView()
+{
+    QFETCH(QString, equation);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, labels);
+    QFETCH(QString, shown);
+    setBoxes({equation});
+    clickButton("Cdyx");
+    picture()->setFocus();
+    const auto wheel = [this](int delta) {
+        const QPointF at = screenToPixel(QPointF(0, 0), picture()->size());
+        QWheelEvent event(at, picture()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(picture(), &event);
+    };
+    for (const QChar key : keys) {
+        switch (key.toLatin1()) {
+        case 'r':
+            QTest::keyClick(picture(), Qt::Key_Right);
+            break;
+        case 'l':
+            QTest::keyClick(picture(), Qt::Key_Left);
+            break;
+        case 'u':
+            QTest::keyClick(picture(), Qt::Key_Up, Qt::ShiftModifier);
+            break;
+        case 'd':
+            QTest::keyClick(picture(), Qt::Key_Down, Qt::ShiftModifier);
+            break;
+        case '+':
+            QTest::keyClick(picture(), Qt::Key_Return);
+            break;
+        case '-':
+            QTest::keyClick(picture(), Qt::Key_Minus);
+            break;
+        case 'N':
+            QTest::keyClick(picture(), Qt::Key_N);
+            break;
+        case 'n':
+            QTest::keyClick(picture(), Qt::Key_N, Qt::ShiftModifier);
+            break;
+        case 'H':
+            QTest::keyClick(picture(), Qt::Key_Home);
+            break;
+        case 'B':
+            QTest::keyClick(picture(), Qt::Key_Backspace);
+            break;
+        case 'W':
+            m_window->pictureWheel(QPointF(30, 0), true);
+            break;
+        case 'w':
+            m_window->pictureWheel(QPointF(30, 0), false);
+            break;
+        case 'X':
+            wheel(60);
+            wheel(60);
+            break;
+        case 'E':
+            QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_Return);
+            break;
+        }
+    }
+    if (labels == QStringList{"?"}) {
+        QCOMPARE(this->labels().last(), " 4.768372E+14"); // 5^21
+        QCOMPARE(picture()->overlay().note, plottermessages::beyondPrecision());
+    } else {
+        QCOMPARE(this->labels(), labels);
+        QVERIFY(picture()->overlay().note.isEmpty());
+    }
+    QCOMPARE(readout(), shown);
 }
 
 void TestPlotterWindow::tabOrderAndFirstFocus()
@@ -582,12 +740,25 @@ void TestPlotterWindow::drawsIntoTheSameImage()
 void TestPlotterWindow::pictureIsDescribed_data()
 {
     QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("then"); // R run, Z zoom in at (50, 100), O zoom out, C clear
+    // R run, Z zoom in at (50, 100), O zoom out, C clear, N next point, U crosshair up 10
+    QTest::addColumn<QString>("then");
     QTest::addColumn<QString>("description");
     QTest::newRow("nothing drawn yet: the tooltip") << QStringList() << ""
                                                     << "左键放大,右键缩小";
-    QTest::newRow("two curves") << QStringList{"x", "30 * sin x"} << "R"
-                                << "方程一 y = x；方程二 y = 30 * sin x。中心 (0, 0)，放大系数 1";
+    QTest::newRow("two curves") << QStringList{"x ^ 2", "2 - x"} << "R"
+                                << "方程一 y = x ^ 2；方程二 y = 2 - x。方程一与x轴交于 x = 0；"
+                                   "两曲线交于 (-2, 4) 和 (1, 1)；方程二与x轴交于 x = 2。"
+                                   "中心 (0, 0)，放大系数 1";
+    QTest::newRow("turning points") << QStringList{"x ^ 2 - 2"} << "R"
+                                    << "方程一 y = x ^ 2 - 2。方程一与x轴交于 x = "
+                                       "-1.4142135623730951 和 1.414213562373095；"
+                                       "方程一的极小值 (0, -2)。中心 (0, 0)，放大系数 1";
+    QTest::newRow("crosshair on a point") << QStringList{"( x + 20 ) ^ 2"} << "RN"
+                                          << "方程一的根 x = -20。方程一 y = ( x + 20 ) ^ 2。"
+                                             "方程一与x轴交于 x = -20。中心 (0, 0)，放大系数 1";
+    QTest::newRow("crosshair off it again") << QStringList{"( x + 20 ) ^ 2"} << "RNU"
+                                            << "方程一 y = ( x + 20 ) ^ 2。"
+                                               "方程一与x轴交于 x = -20。中心 (0, 0)，放大系数 1";
     QTest::newRow("parametric pair") << QStringList{"", "", "30 * sin x", "20 * cos x"} << "R"
                                      << "参数方程 x = 30 * sin x，y = 20 * cos x。中心 (0, 0)，"
                                         "放大系数 1";
@@ -595,11 +766,11 @@ void TestPlotterWindow::pictureIsDescribed_data()
                                                << "没有曲线。中心 (0, 0)，放大系数 1";
     QTest::newRow("a box that cannot be drawn is left out")
         << QStringList{"( ( x", "x"} << "R"
-        << "方程二 y = x。中心 (0, 0)，放大系数 1";
+        << "方程二 y = x。方程二与x轴交于 x = 0。中心 (0, 0)，放大系数 1";
     QTest::newRow("zoom in") << QStringList{"x"} << "RZ"
                              << "方程一 y = x。中心 (50, 100)，放大系数 5";
     QTest::newRow("zoom out") << QStringList{"x"} << "RO"
-                              << "方程一 y = x。中心 (0, 0)，放大系数 .2";
+                              << "方程一 y = x。方程一与x轴交于 x = 0。中心 (0, 0)，放大系数 .2";
     QTest::newRow("what was drawn, not what is typed")
         << QStringList{"x"} << "RTZ"
         << "方程一 y = x。中心 (50, 100)，放大系数 5";
@@ -629,6 +800,12 @@ void TestPlotterWindow::pictureIsDescribed()
             break;
         case 'C':
             clickButton("Cdqc");
+            break;
+        case 'N':
+            QTest::keyClick(picture(), Qt::Key_N);
+            break;
+        case 'U':
+            QTest::keyClick(picture(), Qt::Key_Up, Qt::ShiftModifier);
             break;
         }
     }

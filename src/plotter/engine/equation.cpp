@@ -22,78 +22,63 @@ constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
 using Opcode = Equation::Opcode;
 using Step = Equation::Step;
 
-// The step that applies an operator in place.
-Opcode opcodeOf(Op op)
+// Each operator's steps: applied in place, with a constant on the right, and with a constant on
+// the left. Functions take no constant.
+struct OpSteps {
+    Op op;
+    Opcode inPlace;
+    Opcode constantRight;
+    Opcode constantLeft;
+};
+constexpr OpSteps kOpSteps[] = {
+    // Addition and multiplication commute exactly.
+    {Op::Add, Opcode::Add, Opcode::AddK, Opcode::AddK},
+    {Op::Sub, Opcode::Sub, Opcode::SubK, Opcode::KSub},
+    {Op::Mul, Opcode::Mul, Opcode::MulK, Opcode::MulK},
+    {Op::Div, Opcode::Div, Opcode::DivK, Opcode::KDiv},
+    {Op::Pow, Opcode::Pow, Opcode::PowK, Opcode::KPow},
+    {Op::Sin, Opcode::Sin, Opcode::Fail, Opcode::Fail},
+    {Op::Cos, Opcode::Cos, Opcode::Fail, Opcode::Fail},
+    {Op::Lg, Opcode::Lg, Opcode::Fail, Opcode::Fail},
+    {Op::Ln, Opcode::Ln, Opcode::Fail, Opcode::Fail},
+    {Op::Atn, Opcode::Atn, Opcode::Fail, Opcode::Fail},
+};
+
+// The row of an operator, or of the step that applies it in place.
+template <typename Key, typename Member> constexpr const OpSteps *rowOf(Key key, Member member)
 {
-    switch (op) {
-    case Op::Add:
-        return Opcode::Add;
-    case Op::Sub:
-        return Opcode::Sub;
-    case Op::Mul:
-        return Opcode::Mul;
-    case Op::Div:
-        return Opcode::Div;
-    case Op::Pow:
-        return Opcode::Pow;
-    case Op::Sin:
-        return Opcode::Sin;
-    case Op::Cos:
-        return Opcode::Cos;
-    case Op::Lg:
-        return Opcode::Lg;
-    case Op::Ln:
-        return Opcode::Ln;
-    case Op::Atn:
-        return Opcode::Atn;
-    case Op::OpenParen:
-    case Op::Closed:
-    case Op::End:
-        break;
+    for (const OpSteps &row : kOpSteps) {
+        if (row.*member == key)
+            return &row;
     }
-    return Opcode::Fail; // equations hold no parentheses, and the end marker applies nothing
+    return nullptr;
 }
 
-bool isBinary(Opcode op)
+// Equations hold no parentheses, and the end marker applies nothing.
+constexpr Opcode opcodeOf(Op op)
 {
-    return op >= Opcode::Add && op <= Opcode::Pow;
+    const OpSteps *row = rowOf(op, &OpSteps::op);
+    return row ? row->inPlace : Opcode::Fail;
 }
-// The step for `k op right` with the constant k.
-Opcode constantOnTheLeft(Opcode op)
+
+constexpr bool isBinary(Opcode op)
 {
-    using enum Equation::Opcode;
-    switch (op) {
-    case Add:
-        return AddK; // addition and multiplication commute exactly
-    case Mul:
-        return MulK;
-    case Sub:
-        return KSub;
-    case Div:
-        return KDiv;
-    case Pow:
-        return KPow;
-    case Const:
-    case Copy:
-    case AddK:
-    case SubK:
-    case MulK:
-    case DivK:
-    case PowK:
-    case KSub:
-    case KDiv:
-    case KPow:
-    case Square:
-    case Sin:
-    case Cos:
-    case Lg:
-    case Ln:
-    case Atn:
-    case Fail:
-        break;
-    }
-    return Fail; // only binary steps fold
+    const OpSteps *row = rowOf(op, &OpSteps::inPlace);
+    return row && row->constantRight != Opcode::Fail;
 }
+
+// The step for `left op k` and for `k op right` with the constant k.
+constexpr Opcode constantOnTheRight(Opcode op)
+{
+    const OpSteps *row = rowOf(op, &OpSteps::inPlace);
+    return row ? row->constantRight : Opcode::Fail;
+}
+constexpr Opcode constantOnTheLeft(Opcode op)
+{
+    const OpSteps *row = rowOf(op, &OpSteps::inPlace);
+    return row ? row->constantLeft : Opcode::Fail;
+}
+static_assert(opcodeOf(Op::Pow) == Opcode::Pow && constantOnTheLeft(Opcode::Sub) == Opcode::KSub);
 
 bool isStackSlot(int slot)
 {
@@ -230,9 +215,7 @@ void Equation::addStep(Step step)
                 step.right = last.left;
             } else {
                 step.value = last.value;
-                step.op = step.op == Pow && last.value == 2
-                              ? Square
-                              : Opcode(int(step.op) + int(AddK) - int(Add));
+                step.op = step.op == Pow && last.value == 2 ? Square : constantOnTheRight(step.op);
             }
             m_steps.pop_back();
             continue;
@@ -272,7 +255,7 @@ bool Equation::foldLeftConstant(Step &step)
         auto load = m_steps.end();
         while (load != m_steps.begin() && isStackSlot((load - 1)->slot) &&
                (load - 1)->slot > step.slot && above((load - 1)->left) &&
-               ((load - 1)->op < Add || (load - 1)->op > Pow || above((load - 1)->right)))
+               (!isBinary((load - 1)->op) || above((load - 1)->right)))
             --load;
         if (load == m_steps.begin() || (load - 1)->op != Const || (load - 1)->slot != step.slot)
             return false;

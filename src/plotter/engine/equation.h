@@ -45,6 +45,8 @@ public:
     // The value at x: always finite, or NaN where the equation is undefined (a pole, a logarithm
     // of a negative number, an overflow, a stack overflow, a bad group reference).
     double evaluate(double x) const;
+    // No equation: the box was empty, or its text had no group list.
+    bool isEmpty() const { return m_groups == 0; }
 
     // A step works on one buffer: the value stack in slots 0..100, then x, then the results of
     // the groups. It reads its left operand (and a binary step its right operand, or its

@@ -2,23 +2,65 @@
 
 #include "core/numtext.h"
 #include "plotter/engine/exactsum.h"
+#include "plotter/engine/vectorstate.h"
 
 #include <cmath>
+#include <limits>
 
-bool PlotView::zoomAt(QPointF screen, bool in)
+namespace
 {
-    const int power = in ? m_power + 1 : m_power - 1;
+
+// One screen unit must span at least two doubles at the centre on both axes, or the curves
+// turn into staircases and then vanish.
+bool resolves(double x, double y, int power)
+{
+    const double step = exactSum(0, 1, power);
+    const auto ulp = [](double v) {
+        v = std::fabs(v);
+        return std::nextafter(v, std::numeric_limits<double>::infinity()) - v;
+    };
+    return step >= 2 * ulp(x) && step >= 2 * ulp(y);
+}
+
+} // namespace
+
+bool PlotView::zoomTo(double x, double y, int power)
+{
     if (power > kMaxZoomPower || power < kMinZoomPower)
         return false;
-    const double x = exactSum(cenx, screen.x(), m_power);
-    const double y = exactSum(ceny, screen.y(), m_power);
     if (!std::isfinite(x) || !std::isfinite(y))
+        return false;
+    if (power > m_power && !resolves(x, y, power))
         return false;
     cenx = x;
     ceny = y;
     m_power = power;
     m_zoom = exactSum(0, 1, -power);
     return true;
+}
+
+bool PlotView::zoomAt(QPointF screen, bool in)
+{
+    return zoomTo(exactSum(cenx, screen.x(), m_power), exactSum(ceny, screen.y(), m_power),
+                  in ? m_power + 1 : m_power - 1);
+}
+
+bool PlotView::zoomAbout(QPointF screen, bool in)
+{
+    // The point under the pointer is c + s / 5^p; it stays at s when the centre moves by
+    // s / 5^p - s / 5^(p +- 1): 4s / 5^(p+1) zooming in, -4s / 5^p zooming out.
+    const int power = in ? m_power + 1 : m_power;
+    const double sign = in ? 4 : -4;
+    return zoomTo(exactSum(cenx, sign * screen.x(), power),
+                  exactSum(ceny, sign * screen.y(), power), in ? m_power + 1 : m_power - 1);
+}
+
+bool PlotView::beyondPrecision(QPointF screen) const
+{
+    const double x = exactSum(cenx, screen.x(), m_power);
+    const double y = exactSum(ceny, screen.y(), m_power);
+    return m_power < kMaxZoomPower && std::isfinite(x) && std::isfinite(y) &&
+           !resolves(x, y, m_power + 1);
 }
 
 QString coordinateText(double centre, double screen, int zoomPower)
@@ -73,6 +115,7 @@ void addDot(std::vector<PlotDot> &dots, QPointF at, Curve curve)
 
 PlotFrame plotcurves(const PlotView &view, const Equations &equations)
 {
+    clearUpperVectorState();
     PlotFrame frame = drawaxes(view);
     const int half = int(kScreenHalf);
     frame.dots.reserve(3 * (2 * half + 1));

@@ -41,10 +41,18 @@ struct PlotView {
         return {screen.x() / m_zoom + cenx, screen.y() / m_zoom + ceny};
     }
     // Re-centres on a screen point and zooms in (or out) by 5. Refused, changing nothing, beyond
-    // the zoom bounds or when the new centre would not be finite.
+    // the zoom bounds, past the resolution of doubles around the new centre, or when the new
+    // centre would not be finite.
     bool zoomAt(QPointF screen, bool in);
+    // Zooms in (or out) by 5 keeping the world point under a screen point where it is, as a
+    // wheel does; refused as zoomAt is.
+    bool zoomAbout(QPointF screen, bool in);
+    // Whether zooming in about that screen point is refused for want of precision alone.
+    bool beyondPrecision(QPointF screen) const;
 
 private:
+    bool zoomTo(double x, double y, int power);
+
     int m_power = 0;
     double m_zoom = 1;
 };

@@ -1,12 +1,14 @@
 #include "plotter/window/plotterwindow.h"
 
 #include "platform/platform.h"
-#include "plotter/engine/plotdescription.h"
+#include "plotter/window/fittingbutton.h"
 #include "plotter/window/plotpicture.h"
+#include "plotter/window/plottermessages.h"
 #include "widgets/accessibility.h"
 #include "widgets/fittinglabel.h"
 #include "widgets/layout.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -15,9 +17,12 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace
@@ -29,26 +34,12 @@ const QColor kCaptionPink(255, 192, 192);
 // Bitmap first, as the program always offered; PNG after it.
 const QString kPictureFilter = QStringLiteral("(*.bmp)|*.bmp|(*.ico)|*.ico|(*.png)|*.png");
 constexpr int kPngFilter = 2;
-const char *const kBoxCaptions[] = {"方程一", "方程二", "参数方程一", "参数方程二"};
+// Views kept for Backspace.
+constexpr std::size_t kHistory = 50;
+// How near the pointer must come to a ring for its label to show, in pixels.
+constexpr double kHoverPixels = 6;
 
-// Why the boxes cannot be drawn.
-QString groupFaultText(GroupFault fault, const QString &boxes)
-{
-    switch (fault) {
-    case GroupFault::None:
-        break;
-    case GroupFault::Unbalanced:
-        return QStringLiteral("%1的括号不配对，无法画出。").arg(boxes);
-    case GroupFault::EmptyGroup:
-        return QStringLiteral("%1的括号里没有内容，无法画出。").arg(boxes);
-    case GroupFault::TooManyGroups:
-        // The whole text counts as one group.
-        return QStringLiteral("%1的括号太多，最多 %2 对，无法画出。")
-            .arg(boxes)
-            .arg(kMaxGroups - 1);
-    }
-    return {};
-}
+namespace msg = plottermessages;
 
 void setBackground(QWidget *widget, const QColor &colour)
 {
@@ -76,7 +67,7 @@ PlotterWindow::PlotterWindow(Platform &platform, WindowOpeners openers, QWidget 
     : QWidget(parent), m_platform(platform), m_openers(std::move(openers))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("曜石----解方程"));
+    setWindowTitle(msg::windowTitle());
     setBackground(this, kWindowColour);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -144,8 +135,8 @@ void PlotterWindow::build()
     area->setFrameShape(QFrame::NoFrame);
     area->setFocusPolicy(Qt::NoFocus);
     area->setWidgetResizable(true);
-    area->horizontalScrollBar()->setAccessibleName(QStringLiteral("横向滚动"));
-    area->verticalScrollBar()->setAccessibleName(QStringLiteral("纵向滚动"));
+    area->horizontalScrollBar()->setAccessibleName(msg::scrollBarName(Qt::Horizontal));
+    area->verticalScrollBar()->setAccessibleName(msg::scrollBarName(Qt::Vertical));
     auto *controls = new QWidget;
     controls->setObjectName(QStringLiteral("controls"));
     controls->setMinimumSize(kLaidOutSize);
@@ -157,8 +148,8 @@ void PlotterWindow::build()
         switch (c.kind) {
         case Caption:
         case Readout: {
-            auto *label =
-                c.kind == Readout ? new FittingLabel(text, controls) : new QLabel(text, controls);
+            // A caption too wide for its place at a large system font is drawn smaller.
+            auto *label = new FittingLabel(text, controls);
             label->setAlignment((c.align == Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
                                 Qt::AlignVCenter);
             setBackground(label,
@@ -167,13 +158,18 @@ void PlotterWindow::build()
             break;
         }
         case Button:
-            widget = new QPushButton(text, controls);
+            widget = new FittingButton(text, controls);
             focusOrder.insert(c.tabIndex, widget);
             break;
-        case Box:
-            widget = new QLineEdit(controls);
+        case Box: {
+            auto *box = new QLineEdit(controls);
+            // As long as the engine takes: a longer paste cut short would read as another text.
+            box->setMaxLength(std::numeric_limits<int>::max());
+            connect(box, &QLineEdit::returnPressed, this, &PlotterWindow::run);
+            widget = box;
             focusOrder.insert(c.tabIndex, widget);
             break;
+        }
         }
         widget->setObjectName(QLatin1String(c.name));
         widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
@@ -198,13 +194,15 @@ void PlotterWindow::build()
     for (int i = 0; i < 4; ++i) {
         m_boxes[i] = controls->findChild<QLineEdit *>(QStringLiteral("Text%1").arg(i + 1));
     }
-    m_boxes[0]->setToolTip(QStringLiteral("请自行算试正确检查,注意空格使用,详看帮助"));
+    m_boxes[0]->setToolTip(msg::firstBoxTooltip());
 
     auto *picture = new PlotPicture(controls);
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setGeometry(twipsRect(1440, 120, 5169, 5876));
-    picture->setToolTip(QStringLiteral("左键放大,右键缩小"));
+    picture->setToolTip(msg::pictureTooltip());
     picture->clear();
+    m_points = {}; // a fresh picture marks nothing until it is drawn
+    m_hovered = m_current = -1;
     m_picture = picture;
     focusOrder.insert(18, picture);
     const QList<QWidget *> order = focusOrder.values();
@@ -220,9 +218,17 @@ void PlotterWindow::build()
     connect(button("Command2"), &QPushButton::clicked, this, &PlotterWindow::returnToCalculator);
     connect(picture, &PlotPicture::pressed, this, &PlotterWindow::pictureMouseDown);
     connect(picture, &PlotPicture::moved, this, &PlotterWindow::pictureMouseMove);
+    connect(picture, &PlotPicture::wheeled, this, &PlotterWindow::pictureWheel);
+    connect(picture, &PlotPicture::crosshairMoved, this, &PlotterWindow::crosshairMoved);
+    connect(picture, &PlotPicture::zoomRequested, this, &PlotterWindow::zoomAtCrosshair);
+    connect(picture, &PlotPicture::pointRequested, this, &PlotterWindow::goToPoint);
+    connect(picture, &PlotPicture::homeRequested, this, &PlotterWindow::goHome);
+    connect(picture, &PlotPicture::backRequested, this, &PlotterWindow::goBack);
     area->setWidget(controls);
     layout()->addWidget(area);
     nameControls(this);
+    for (int i = 0; i < 4; ++i)
+        m_boxDescriptions[i] = m_boxes[i]->accessibleDescription();
     m_boxes[0]->setFocus();
 }
 
@@ -233,10 +239,48 @@ void PlotterWindow::redraw(const PlotFrame &frame)
     m_bottomRightX->setText(frame.bottomRightX);
     m_bottomRightY->setText(frame.bottomRightY);
     m_zoom->setText(frame.zoom);
+    m_zoomText = frame.zoom;
     m_picture->clear();
     m_picture->draw(frame);
-    // Qt tells a screen reader of the change.
-    m_picture->setAccessibleDescription(describePlot(m_drawn, m_view, frame.zoom));
+    m_points = findPoints(m_view, m_equations);
+    m_current = -1;
+    showPoints(msg::cappedNote(m_points));
+    if (const auto at = m_picture->crosshair())
+        hover(*at);
+    describe();
+}
+
+void PlotterWindow::showPoints(const QString &note)
+{
+    PlotOverlay overlay;
+    for (const PointOfInterest &p : m_points.points)
+        overlay.rings.push_back(m_view.toScreen(p.x, p.y));
+    overlay.hovered = m_hovered = -1;
+    overlay.note = note;
+    m_picture->setOverlay(std::move(overlay));
+}
+
+// Qt tells a screen reader of the change.
+void PlotterWindow::describe(const QString &announced)
+{
+    const QString text = msg::describePlot(m_drawn, m_points, m_view, m_zoomText);
+    m_picture->setAccessibleDescription(announced.isEmpty() ? text : announced + u'。' + text);
+}
+
+void PlotterWindow::hover(QPointF screen)
+{
+    setHovered(nearestPoint(m_points, m_view, screen, m_picture->size(), kHoverPixels));
+}
+
+void PlotterWindow::setHovered(int point)
+{
+    if (point == m_hovered)
+        return;
+    m_hovered = point;
+    PlotOverlay overlay = m_picture->overlay();
+    overlay.hovered = point;
+    overlay.label = point < 0 ? QString() : msg::pointLabel(m_points.points[point]);
+    m_picture->setOverlay(std::move(overlay));
 }
 
 void PlotterWindow::run()
@@ -249,50 +293,140 @@ void PlotterWindow::run()
         const GroupList list = text.isEmpty() ? GroupList() : parsegroups(text);
         m_equations[i] = Equation(list.groups);
         m_drawn[i] = list.fault == GroupFault::None ? text : QString();
+        markTokens(i, list.fault == GroupFault::None ? text : QString());
         if (list.fault == GroupFault::None)
             continue;
         const auto same = std::find_if(failed.begin(), failed.end(),
                                        [&](const auto &f) { return f.first == list.fault; });
-        const QString caption = QString::fromUtf8(kBoxCaptions[i]);
         if (same == failed.end())
-            failed.push_back({list.fault, {caption}});
+            failed.push_back({list.fault, {msg::boxCaption(i)}});
         else
-            same->second.append(caption);
+            same->second.append(msg::boxCaption(i));
     }
     m_view.resetZoom();
+    m_history.clear();
     redraw(plotcurves(m_view, m_equations));
     if (failed.empty())
         return;
-    QString message;
-    for (const auto &[fault, boxes] : failed)
-        message += groupFaultText(fault, boxes.join(u'、'));
-    m_platform.showMessage(this, message + QStringLiteral("符号、数据之间要加入一个空格。"),
-                           QStringLiteral("提示"), Platform::Buttons::Ok);
+    m_platform.showMessage(this, msg::groupFaults(failed), msg::messageTitle(),
+                           Platform::Buttons::Ok);
+}
+
+// The curve stays as drawn; the box only says what its text probably meant.
+void PlotterWindow::markTokens(int box, const QString &text)
+{
+    const QString hints = msg::tokenHints(checkTokens(text));
+    // The warning is there only while it has something to say, for a screen reader too.
+    if (hints.isEmpty()) {
+        delete m_hints[box];
+    } else {
+        if (!m_hints[box]) {
+            m_hints[box] = m_boxes[box]->addAction(
+                style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+            m_hints[box]->setText(msg::tokenWarningName());
+        }
+        m_hints[box]->setToolTip(hints);
+    }
+    const QString &named = m_boxDescriptions[box];
+    m_boxes[box]->setAccessibleDescription(hints.isEmpty()   ? named
+                                           : named.isEmpty() ? hints
+                                                             : named + u'。' + hints);
 }
 
 void PlotterWindow::clearEquations()
 {
-    for (const auto &box : m_boxes)
-        box->clear();
+    for (int i = 0; i < 4; ++i) {
+        m_boxes[i]->clear();
+        markTokens(i, {});
+    }
     m_view = PlotView();
     m_equations = Equations();
     m_drawn = {};
+    m_history.clear();
     redraw(drawaxes(m_view));
+}
+
+template <typename Change> void PlotterWindow::changeView(QPointF screen, bool in, Change change)
+{
+    const PlotView before = m_view;
+    if (!change()) {
+        if (in && m_view.beyondPrecision(screen))
+            showPoints(msg::beyondPrecision());
+        return;
+    }
+    m_history.push_back(before);
+    if (m_history.size() > kHistory)
+        m_history.erase(m_history.begin());
+    redraw(plotcurves(m_view, m_equations));
 }
 
 void PlotterWindow::pictureMouseDown(Qt::MouseButton button, QPointF screen)
 {
     if (button != Qt::LeftButton && button != Qt::RightButton)
         return;
-    if (!m_view.zoomAt(screen, button == Qt::LeftButton))
+    const bool in = button == Qt::LeftButton;
+    m_picture->setCrosshair(std::nullopt); // the mouse has taken over
+    changeView(screen, in, [&] { return m_view.zoomAt(screen, in); });
+}
+
+void PlotterWindow::pictureWheel(QPointF screen, bool in)
+{
+    changeView(screen, in, [&] { return m_view.zoomAbout(screen, in); });
+}
+
+void PlotterWindow::zoomAtCrosshair(QPointF screen, bool in)
+{
+    m_picture->setCrosshair(QPointF(0, 0)); // the point zoomed at becomes the centre
+    changeView(screen, in, [&] { return m_view.zoomAt(screen, in); });
+    crosshairMoved(m_picture->crosshair().value_or(QPointF()));
+}
+
+void PlotterWindow::goHome()
+{
+    changeView({}, false, [&] {
+        m_view = PlotView();
+        return true;
+    });
+}
+
+void PlotterWindow::goBack()
+{
+    if (m_history.empty())
         return;
+    m_view = m_history.back();
+    m_history.pop_back();
     redraw(plotcurves(m_view, m_equations));
+}
+
+void PlotterWindow::goToPoint(int step)
+{
+    const int count = int(m_points.points.size());
+    if (count == 0)
+        return;
+    m_current = m_current < 0 ? (step > 0 ? 0 : count - 1) : (m_current + step + count) % count;
+    const PointOfInterest &p = m_points.points[m_current];
+    m_picture->setCrosshair(m_view.toScreen(p.x, p.y));
+    setHovered(m_current);
+    // The point's own coordinates, not those of the screen position it is drawn at.
+    m_x->setText(msg::exactReadout(p.x));
+    m_y->setText(msg::exactReadout(p.y));
+    describe(msg::pointLabel(p));
+}
+
+void PlotterWindow::crosshairMoved(QPointF screen)
+{
+    const int before = m_hovered;
+    pictureMouseMove(screen);
+    m_current = m_hovered;
+    if (m_hovered != before)
+        describe(m_hovered < 0 ? QString() : msg::pointLabel(m_points.points[m_hovered]));
 }
 
 void PlotterWindow::pictureMouseMove(QPointF screen)
 {
     m_x->setText(coordinateText(m_view.cenx, screen.x(), m_view.zoomPower()));
     m_y->setText(coordinateText(m_view.ceny, screen.y(), m_view.zoomPower()));
+    hover(screen);
 }
 
 void PlotterWindow::savePicture()
@@ -303,8 +437,8 @@ void PlotterWindow::savePicture()
         return;
     QString error;
     if (!writePicture(m_picture->image(), path, pictureFormat(path, filter), &error)) {
-        m_platform.showMessage(this, QStringLiteral("无法保存图片“%1”：%2").arg(path, error),
-                               QStringLiteral("提示"), Platform::Buttons::Ok);
+        m_platform.showMessage(this, msg::saveFailed(path, error), msg::messageTitle(),
+                               Platform::Buttons::Ok);
     }
 }
 
@@ -315,6 +449,11 @@ void PlotterWindow::copyPicture()
 
 void PlotterWindow::copyReadout()
 {
+    // The point under the pointer or the crosshair, to the last digit.
+    if (m_hovered >= 0) {
+        m_platform.copyToClipboard(msg::pointCopy(m_points.points[m_hovered]));
+        return;
+    }
     // Nothing to copy before the pointer has been over the picture.
     if (m_x->text().isEmpty())
         return;
