@@ -3,7 +3,7 @@
 
 YAOSHI_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev libbenchmark-dev
     fonts-arphic-ukai fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
-    desktop-file-utils)
+    desktop-file-utils qt6-svg-dev)
 
 # How long to wait for another package manager (unattended upgrades, a software centre) to let
 # go of apt's and dpkg's locks, in seconds.
