@@ -3,7 +3,46 @@
 
 YAOSHI_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev libbenchmark-dev
     fonts-noto-cjk fonts-arphic-ukai fonts-wqy-microhei qt6-translations-l10n
-    desktop-file-utils poppler-utils)
+    desktop-file-utils poppler-utils qt6-svg-dev)
+
+# How long to wait for another package manager (unattended upgrades, a software centre) to let
+# go of apt's and dpkg's locks, in seconds.
+YAOSHI_LOCK_TIMEOUT=${YAOSHI_LOCK_TIMEOUT:-1800}
+
+# The process holding one of apt's or dpkg's locks, as "PID COMMAND"; nothing when none is held.
+package_lock_holder() {
+    "${sudo[@]}" lslocks -n -o PID,COMMAND,PATH 2>/dev/null | awk '
+        $NF ~ "^/var/lib/dpkg/lock(-frontend)?$|^/var/lib/apt/lists/lock$|^/var/cache/apt/archives/lock$" {
+            print $1, $2
+            exit
+        }'
+}
+
+# apt_get ARGS...: apt-get, once no other package manager holds the locks. apt waits for dpkg's
+# lock by itself (DPkg::Lock::Timeout) but not for the lists lock that "update" takes, and says
+# nothing while it waits under -qq, so the waiting is done and told here.
+apt_get() {
+    local start=$SECONDS told=-60 holder status
+    while :; do
+        while holder=$(package_lock_holder) && [ -n "$holder" ]; do
+            if [ $((SECONDS - start)) -ge "$YAOSHI_LOCK_TIMEOUT" ]; then
+                echo "Gave up waiting for the package lock after ${YAOSHI_LOCK_TIMEOUT} s" >&2
+                return 1
+            fi
+            if [ $((SECONDS - told)) -ge 60 ]; then
+                echo "Waiting for ${holder#* } (process ${holder%% *}) to release the package lock" \
+                    "($((SECONDS - start)) s so far, at most ${YAOSHI_LOCK_TIMEOUT} s)..."
+                told=$SECONDS
+            fi
+            sleep 2
+        done
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get \
+            -o DPkg::Lock::Timeout=$((YAOSHI_LOCK_TIMEOUT - (SECONDS - start))) "$@"
+        status=$?
+        # Another package manager may have taken the lock between the look and apt's start.
+        [ $status -ne 0 ] && [ -n "$(package_lock_holder)" ] || return $status
+    done
+}
 
 ensure_packages() {
     local missing=()
@@ -16,8 +55,8 @@ ensure_packages() {
     echo "Installing: ${missing[*]}"
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_get update -qq &&
+        apt_get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # The configure preset of CMakePresets.json that a name stands for: itself, or the preset whose

@@ -6,11 +6,9 @@
 #include <QPixmap>
 #include <QPolygonF>
 
-QImage appIconImage(int size)
+void paintAppIcon(QPainter &p, qreal size)
 {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
 
@@ -35,6 +33,15 @@ QImage appIconImage(int size)
     p.drawPolygon(QPolygonF({c + QPointF(0, -8), c + QPointF(1.6, -1.6), c + QPointF(8, 0),
                              c + QPointF(1.6, 1.6), c + QPointF(0, 8), c + QPointF(-1.6, 1.6),
                              c + QPointF(-8, 0), c + QPointF(-1.6, -1.6)}));
+    p.restore();
+}
+
+QImage appIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    paintAppIcon(p, size);
     return image;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -30,6 +32,15 @@ QString optionNames(const QCommandLineOption &option)
     for (const QString &name : option.names())
         names.append(dashed(name));
     return names.join(QStringLiteral(", "));
+}
+
+// A platform plugin that cannot start without a display server: xcb and Wayland's. The value may
+// carry options after a colon.
+bool needsDisplay(const QString &platform)
+{
+    const QString name = platform.section(u':', 0, 0).trimmed();
+    return name.isEmpty() || name == QLatin1String("xcb") ||
+           name.startsWith(QLatin1String("wayland"));
 }
 
 } // namespace
@@ -91,4 +102,28 @@ std::optional<StartRequest> CommandLine::read(const QStringList &arguments, QTex
     if (!m_parser.positionalArguments().isEmpty())
         request.document = m_parser.positionalArguments().front();
     return request;
+}
+
+bool CommandLine::displayMissing(const QStringList &arguments)
+{
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
+    // Qt reads its own options with one dash or two, and the value as the next argument.
+    for (const QString &argument : arguments.mid(1)) {
+        const QString option =
+            argument.startsWith(QLatin1String("--")) ? argument.mid(1) : argument;
+        if (option == QLatin1String("-platform") || option == QLatin1String("-display"))
+            return false;
+    }
+    // A list of plugins is tried in order: one that needs no display is enough.
+    const QStringList platforms =
+        qEnvironmentVariable("QT_QPA_PLATFORM").split(u';', Qt::KeepEmptyParts);
+    return std::all_of(platforms.cbegin(), platforms.cend(), needsDisplay);
+}
+
+QString CommandLine::noDisplayMessage()
+{
+    return QStringLiteral("yaoshi：没有可用的图形显示（DISPLAY 和 WAYLAND_DISPLAY 都未设置）/ "
+                          "yaoshi: no display to show the windows on (neither DISPLAY nor "
+                          "WAYLAND_DISPLAY is set)\n");
 }

@@ -34,6 +34,14 @@ public:
 
     QString usage() const;
 
+    // Whether the window system the program would start on needs a display and there is none:
+    // no DISPLAY and no WAYLAND_DISPLAY, no -platform or -display among the raw arguments, and
+    // QT_QPA_PLATFORM unset or naming only xcb or Wayland. Qt would abort with lines of its own.
+    static bool displayMissing(const QStringList &arguments);
+
+    // What the program says then, in one line, in Chinese and English.
+    static QString noDisplayMessage();
+
 private:
     QCommandLineParser m_parser;
     QCommandLineOption m_help, m_version, m_calculator, m_plotter;
@@ -41,3 +49,6 @@ private:
 
 // The exit status of a command line that could not be read.
 constexpr int kUsageError = 2;
+
+// The exit status when there is no display to show the windows on.
+constexpr int kNoDisplay = 1;

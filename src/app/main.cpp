@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QTextStream>
 
-#include <cstdio>
-
 int main(int argc, char *argv[])
 {
     QTextStream out(stdout), err(stderr);
@@ -18,11 +16,22 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = commandLine.answerQuery(raw, out))
         return *status;
 
+    // Without a display Qt starts on a platform that needs none, quietly, only to take its own
+    // options out, so that a wrong command line is still told as one.
+    const bool noDisplay = CommandLine::displayMissing(raw);
+    if (noDisplay) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_LOGGING_RULES", "*.warning=false");
+    }
     QApplication app(argc, argv);
     installQtTranslation(app);
     const std::optional<StartRequest> request = commandLine.read(QApplication::arguments(), err);
     if (!request)
         return kUsageError;
+    if (noDisplay) {
+        err << CommandLine::noDisplayMessage();
+        return kNoDisplay;
+    }
     QApplication::setApplicationName(QStringLiteral("yaoshi"));
     QApplication::setDesktopFileName(QStringLiteral("org.yaoshi.Yaoshi"));
     registerFontSubstitutes();

@@ -1,9 +1,12 @@
-// Writes the program's icons as PNG files into an icon theme tree:
-// OUT/<size>x<size>/apps/<name>.png. Run at build time; the files are installed.
+// Writes the program's icons into an icon theme tree: PNG files as
+// OUT/<size>x<size>/apps/<name>.png and the program's icon as OUT/scalable/apps/<name>.svg, all
+// painted by the same code. Run at build time; the files are installed.
 #include "appicon.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QSvgGenerator>
 
 #include <cstdio>
 
@@ -21,7 +24,22 @@ int main(int argc, char *argv[])
             return false;
         return true;
     };
-    bool ok = true;
+    const auto saveScalable = [&](const QString &name) {
+        const QString folder = out + QStringLiteral("/scalable/apps");
+        if (!QDir().mkpath(folder))
+            return false;
+        QSvgGenerator svg;
+        svg.setFileName(folder + u'/' + name + QStringLiteral(".svg"));
+        svg.setSize(QSize(64, 64));
+        svg.setViewBox(QRect(0, 0, 64, 64));
+        svg.setTitle(QStringLiteral("曜石"));
+        QPainter p;
+        if (!p.begin(&svg))
+            return false;
+        paintAppIcon(p, 64);
+        return p.end();
+    };
+    bool ok = saveScalable(QStringLiteral("org.yaoshi.Yaoshi"));
     for (const int size : {16, 32, 48, 64, 128, 256})
         ok = save(appIconImage(size), QStringLiteral("org.yaoshi.Yaoshi")) && ok;
     for (const int size : {16, 32}) {
