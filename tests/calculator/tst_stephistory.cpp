@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -119,6 +120,8 @@ private Q_SLOTS:
     void refusedFolders_data();
     void refusedFolders();
     void copiesKeepTheirOwnSteps();
+    void deadCopyFolders_data();
+    void deadCopyFolders();
     void runningCopiesKeepTheirOwnSteps();
 };
 
@@ -351,29 +354,103 @@ void TestStepHistory::refusedFolders()
                  QStringList({QStringLiteral("elsewhere")}));
 }
 
-// Two copies on one folder: each goes back only through its own steps, and a copy that ended
-// leaves its folder to the next, emptied.
+// Two copies on one folder: each goes back only through its own steps.
 void TestStepHistory::copiesKeepTheirOwnSteps()
 {
     QTemporaryDir dir;
     const QString steps = dir.filePath(QStringLiteral("steps"));
-    auto a = std::make_unique<FolderCopy>(steps);
+    FolderCopy a(steps);
     FolderCopy b(steps);
-    QCOMPARE(pressKeys(a->calc, QStringLiteral("1 + 2 + 3")), PressResult());
+    QCOMPARE(pressKeys(a.calc, QStringLiteral("1 + 2 + 3")), PressResult());
     QCOMPARE(pressKeys(b.calc, QStringLiteral("7 + 8 + 9")), PressResult());
-    QCOMPARE(pressKeys(a->calc, QStringLiteral("back")), PressResult());
-    QCOMPARE(a->display.text(), QStringLiteral(" 1+2+"));
+    QCOMPARE(pressKeys(a.calc, QStringLiteral("back")), PressResult());
+    QCOMPARE(a.display.text(), QStringLiteral(" 1+2+"));
     QCOMPARE(pressKeys(b.calc, QStringLiteral("back")), PressResult());
     QCOMPARE(b.display.text(), QStringLiteral(" 7+8+"));
-    const QString folderOfA = a->steps.copyFolder();
-    QVERIFY(folderOfA != b.steps.copyFolder());
+    QVERIFY(a.steps.copyFolder() != b.steps.copyFolder());
+}
 
-    a.reset();
+void TestStepHistory::deadCopyFolders_data()
+{
+    QTest::addColumn<QString>("end");       // how copy A ended
+    QTest::addColumn<QString>("offered");   // the display of the record offered, if any
+    QTest::addColumn<QString>("folderOfB"); // the folder the next copy takes
+    QTest::addColumn<QString>("folderOfC"); // and the one after it
+    QTest::newRow("saved") << "saved" << QString() << "1"
+                           << "2";
+    QTest::newRow("unsaved") << "unsaved"
+                             << " 1+2+3"
+                             << "2"
+                             << "3";
+    QTest::newRow("a note after the last key") << "note"
+                                               << " 1+2+3 note"
+                                               << "2"
+                                               << "3";
+    QTest::newRow("recovered") << "recovered"
+                               << " 1+2+3"
+                               << "2"
+                               << "1";
+    QTest::newRow("declined") << "declined"
+                              << " 1+2+3"
+                              << "2"
+                              << "1";
+    QTest::newRow("a slot opened as a document") << "opened" << QString() << "2"
+                                                 << "1";
+}
+
+// A copy that ended keeps its folder, its slots and, with unsaved work, its recovery record,
+// offered until the user takes it or declines; a folder without one goes to the next copy.
+void TestStepHistory::deadCopyFolders()
+{
+    QFETCH(QString, end);
+    QFETCH(QString, offered);
+    QFETCH(QString, folderOfB);
+    QFETCH(QString, folderOfC);
+    QTemporaryDir dir;
+    const QString steps = dir.filePath(QStringLiteral("steps"));
+    QByteArray stepTwo;
+    {
+        FolderCopy a(steps);
+        QCOMPARE(pressKeys(a.calc, QStringLiteral("1 + 2 + 3")), PressResult());
+        stepTwo = readFile(a.steps.slotPath(2));
+        // The record goes with each step; what was typed after the last one goes when the
+        // window's timer asks for it.
+        if (end == u"note") {
+            a.display.append(QStringLiteral(" note"));
+            a.calc.markChanged();
+        }
+        if (offered.isEmpty())
+            a.calc.setChanged(false);
+        else
+            a.calc.keepRecovery();
+        QCOMPARE(QFile::exists(steps + QStringLiteral("/1/recovery")), !offered.isEmpty());
+    }
+    std::vector<LeftRecovery> left = findLeftRecoveries(steps);
+    QCOMPARE(left.size(), offered.isEmpty() ? 0u : 1u);
+    FolderCopy b(steps);
+    const QString opened = steps + QStringLiteral("/1/ 2");
+    if (end == u"opened")
+        b.steps.keepClearOf(opened);
+    QCOMPARE(pressKeys(b.calc, QStringLiteral("5 +")), PressResult());
+    QCOMPARE(b.steps.copyFolder(), steps + u'/' + folderOfB);
+    // Nothing of A's is deleted or overwritten by B.
+    QCOMPARE(readFile(opened), stepTwo);
+    if (!offered.isEmpty()) {
+        QCOMPARE(left[0].path(), steps + QStringLiteral("/1/recovery"));
+        QCOMPARE(b.calc.recoverDocument(left[0].record()), staterecord::ReadResult());
+        QCOMPARE(b.display.text(), offered);
+        QVERIFY(b.calc.state().changed);
+        QVERIFY(b.calc.state().docname.isEmpty());
+        QCOMPARE(pressKeys(b.calc, QStringLiteral("+ 4 =")), PressResult());
+        QVERIFY(QFile::exists(b.steps.copyFolder() + QStringLiteral("/recovery")));
+        if (end == u"recovered" || end == u"declined")
+            left[0].discard();
+    }
+    left.clear();
     FolderCopy c(steps);
-    QCOMPARE(pressKeys(c.calc, QStringLiteral("5 + back")), PressResult());
-    QCOMPARE(c.display.text(), QStringLiteral(" 5+"));
-    QCOMPARE(c.steps.copyFolder(), folderOfA);
-    QCOMPARE(QDir(folderOfA).entryList(QDir::Files), QStringList({QStringLiteral(" 1")}));
+    QCOMPARE(pressKeys(c.calc, QStringLiteral("5 +")), PressResult());
+    QCOMPARE(c.steps.copyFolder(), steps + u'/' + folderOfC);
+    QCOMPARE(findLeftRecoveries(steps).size(), end == u"unsaved" || end == u"note" ? 1u : 0u);
 }
 
 // The helper copy: presses each line of keys read from stdin, then prints its display and its
@@ -393,7 +470,7 @@ static int runCopy(const QString &stepsFolder)
 
 // Two running programs, as a user starts them: copy A presses 1 + 2 + 3, copy B 7 + 8 + 9, and
 // each goes back to its own step, however long A has been running. A copy killed mid-run leaves a
-// stale lock; the next copy takes its folder over and finds none of its steps.
+// stale lock and its unsaved work, which the next copy leaves alone and offers.
 void TestStepHistory::runningCopiesKeepTheirOwnSteps()
 {
     QTemporaryDir dir;
@@ -432,8 +509,14 @@ void TestStepHistory::runningCopiesKeepTheirOwnSteps()
     QVERIFY(QFile::exists(a1.value(1) + QStringLiteral(".lock")));
     QProcess c;
     QVERIFY(start(c));
-    QCOMPARE(ask(c, "5 + back"), QStringList({QStringLiteral(" 5+"), a1.value(1)}));
-    QCOMPARE(QDir(a1.value(1)).entryList(QDir::Files), QStringList({QStringLiteral(" 1")}));
+    const QStringList c1 = ask(c, "5 + back");
+    QCOMPARE(c1.value(0), QStringLiteral(" 5+"));
+    QVERIFY(c1.value(1) != a1.value(1) && c1.value(1) != b1.value(1));
+    QCOMPARE(QDir(a1.value(1)).entryList(QDir::Files),
+             QStringList({QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral("recovery")}));
+    const std::vector<LeftRecovery> left = findLeftRecoveries(steps);
+    QCOMPARE(left.size(), 1u);
+    QCOMPARE(left[0].path(), a1.value(1) + QStringLiteral("/recovery"));
 
     for (QProcess *p : {&b, &c}) {
         p->closeWriteChannel();
@@ -441,7 +524,8 @@ void TestStepHistory::runningCopiesKeepTheirOwnSteps()
         QCOMPARE(p->exitCode(), 0);
     }
     // Copies that end as they should take their locks with them.
-    QCOMPARE(QDir(steps).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(steps).entryList(QDir::Files),
+             QStringList({QFileInfo(a1.value(1)).fileName() + QStringLiteral(".lock")}));
 }
 
 int main(int argc, char *argv[])

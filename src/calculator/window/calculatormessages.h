@@ -15,3 +15,6 @@ QString recordErrorText(const staterecord::ReadResult &result);
 
 // An older document opened without the calculation it was in the middle of.
 QString calculationDroppedText();
+
+// Asked at start for each calculation a copy that ended left unsaved.
+QString recoveryQuestionText();
