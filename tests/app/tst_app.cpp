@@ -13,12 +13,15 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
 
+#include <csignal>
+#include <cstring>
 #include <memory>
 
 class TestApp : public QObject
@@ -46,6 +49,8 @@ private Q_SLOTS:
     void startsAsAsked();
     void stepFolderFollowsTheCache_data();
     void stepFolderFollowsTheCache();
+    void signalsKeepTheWork_data();
+    void signalsKeepTheWork();
 
 private:
     void clickLabel(const char *name)
@@ -423,5 +428,62 @@ void TestApp::stepFolderFollowsTheCache()
     QCOMPARE(YaoshiApp::defaultStepFolder(), folder);
 }
 
-QTEST_MAIN(TestApp)
+void TestApp::signalsKeepTheWork_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// The program, signalled right after a note typed into its display, ends normally with the note
+// and the calculation in its recovery record.
+void TestApp::signalsKeepTheWork()
+{
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const QString steps = dir.filePath(QStringLiteral("steps"));
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--program"), steps});
+    QVERIFY(program.waitForReadyRead(20000));
+    QCOMPARE(program.readLine(), QByteArray("ready\n"));
+    QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QFile record(steps + QStringLiteral("/1/recovery"));
+    QVERIFY(record.open(QIODevice::ReadOnly));
+    QCOMPARE(record.readLine(), QByteArray("\" 1+2 note\",1,0,1,1,0,\" 2\",#TRUE#,1\r\n"));
+}
+
+// The program with its calculator open: types a calculation and a note, then runs until it is
+// told to end.
+static int runProgram(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QtPlatform platform;
+    YaoshiApp yaoshi(platform, QString::fromLocal8Bit(argv[2]));
+    StartRequest request;
+    request.calculator = true;
+    yaoshi.start(request);
+    auto *display = yaoshi.calculator().findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    // Keys reach the calculator through any of its controls.
+    QTest::keyClicks(yaoshi.calculator().findChild<QWidget *>(QStringLiteral("N")),
+                     QStringLiteral("1+2"));
+    QTest::mouseClick(display->viewport(), Qt::LeftButton);
+    display->moveCursor(QTextCursor::End);
+    QTest::keyClicks(display, QStringLiteral(" note"));
+    QTextStream(stdout) << "ready" << Qt::endl;
+    return app.exec();
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && std::strcmp(argv[1], "--program") == 0)
+        return runProgram(argc, argv);
+    QApplication app(argc, argv);
+    TestApp test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_app.moc"
