@@ -305,6 +305,9 @@ void TestStepHistory::refusedFolders_data()
     row("copy folder open to everyone", "copy open", FolderOpen, "steps/1");
     row("copy folder is a link", "copy link", FolderNotOwned, "steps/1");
     row("no cache folder", "no folder", NoFolder, "");
+    // An immutable folder refuses even root; others get no write permission.
+    row("read-only cache", "read-only cache", FolderFailed, "cache/yaoshi",
+        systemReason(::geteuid() == 0 ? EPERM : EACCES));
 }
 
 // A folder that is not the user's own and private turns the history off for the run, with one
@@ -318,7 +321,9 @@ void TestStepHistory::refusedFolders()
     if (kind == u"another owner" && ::geteuid() != 0)
         QSKIP("only root can give a folder away");
     QTemporaryDir dir;
-    const QString steps = dir.filePath(kind == u"cannot be created" ? "file/steps" : "steps");
+    const QString steps = dir.filePath(kind == u"cannot be created" ? "file/steps"
+                                       : kind == u"read-only cache" ? "cache/yaoshi/steps"
+                                                                    : "steps");
     const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
     QVERIFY(QDir().mkdir(elsewhere, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const auto mkdir = [](const QString &path, int mode) {
@@ -341,9 +346,18 @@ void TestStepHistory::refusedFolders()
         QVERIFY(mkdir(steps, 0700) && mkdir(steps + QStringLiteral("/1"), 0777));
     else if (kind == u"copy link")
         QVERIFY(mkdir(steps, 0700) && QFile::link(elsewhere, steps + QStringLiteral("/1")));
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    if (kind == u"read-only cache" &&
+        !(mkdir(cache, 0500) &&
+          (::geteuid() != 0 ||
+           QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), cache}) == 0)))
+        QSKIP("this file system cannot make a folder immutable");
 
     FolderCopy c(kind == u"no folder" ? QString() : steps);
-    QCOMPARE(pressKeys(c.calc, QStringLiteral("1 +")),
+    const PressResult first = pressKeys(c.calc, QStringLiteral("1 +"));
+    if (kind == u"read-only cache")
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), cache});
+    QCOMPARE(first,
              historyResult(problem, refused.isEmpty() ? QString() : dir.filePath(refused), reason));
     QCOMPARE(pressKeys(c.calc, QStringLiteral("2 + 3 = back")), PressResult());
     QCOMPARE(c.display.text(), QStringLiteral(" 1+2+3= 6\r\n "));

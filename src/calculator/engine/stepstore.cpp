@@ -156,8 +156,19 @@ HistoryIssue FolderStepStore::claim()
         m_refused = {HistoryProblem::NoFolder, {}, {}};
         return m_refused;
     }
-    // The folders above are the user's cache: created as any program creates them.
-    QDir().mkpath(QFileInfo(m_stepsFolder).path());
+    // The folders above are the user's cache: created as any program creates them, and the
+    // first that cannot be is the one reported, with its reason (a read-only cache).
+    const QString above = QFileInfo(m_stepsFolder).path();
+    for (qsizetype at = above.indexOf(u'/', 1); at != -1 || !above.isEmpty();
+         at = above.indexOf(u'/', at + 1)) {
+        const QString part = at == -1 ? above : above.left(at);
+        if (::mkdir(QFile::encodeName(part).constData(), 0755) != 0 && errno != EEXIST) {
+            m_refused = {HistoryProblem::FolderFailed, part, systemReason(errno)};
+            return m_refused;
+        }
+        if (at == -1)
+            break;
+    }
     HistoryIssue issue;
     const UniqueFd steps(openPrivateFolder(AT_FDCWD, m_stepsFolder, m_stepsFolder, issue));
     if (steps.get() < 0) {
