@@ -79,13 +79,15 @@ HistoryIssue StepHistory::write(Job job)
     return {};
 }
 
-HistoryIssue StepHistory::writeRecovery(Recovery what, const CalcState &state)
+HistoryIssue StepHistory::writeRecovery(Recovery what, CalcState state)
 {
     if (what == Recovery::Drop) {
         m_store.dropRecovery();
         return {};
     }
     const QByteArray record = staterecord::write(state, slotOf(state.stepcount));
+    // Let go of the display text before the slow sync, so that the display need not copy it.
+    state = {};
     if (record.size() > staterecord::kMaxBytes)
         return {HistoryProblem::RecordTooLarge, {}, {}};
     return m_store.keepRecovery(record);
@@ -99,7 +101,7 @@ void StepHistory::askRecovery(Recovery what, const CalcState &state)
         return;
     if (m_writing == Writing::Here) {
         lock.unlock();
-        writeRecovery(what, state);
+        writeRecovery(what, CalcState(state));
         return;
     }
     // Only the latest counts: one that waits is replaced, so a long display is not queued twice.
@@ -130,12 +132,13 @@ void StepHistory::writeBehind()
         if (m_jobs.empty() && m_recovery == Recovery::None)
             return;
         HistoryIssue issue;
-        m_busy = true;
-        if (m_jobs.empty()) {
+        const bool step = !m_jobs.empty();
+        (step ? m_busy : m_busyRecovery) = true;
+        if (!step) {
             const Recovery what = std::exchange(m_recovery, Recovery::None);
-            const CalcState state = std::exchange(m_recoveryState, {});
+            CalcState state = std::exchange(m_recoveryState, {});
             lock.unlock();
-            issue = writeRecovery(what, state);
+            issue = writeRecovery(what, std::move(state));
         } else {
             Job job = std::move(m_jobs.front());
             m_jobs.pop_front();
@@ -143,7 +146,7 @@ void StepHistory::writeBehind()
             issue = write(std::move(job));
         }
         lock.lock();
-        m_busy = false;
+        (step ? m_busy : m_busyRecovery) = false;
         if (issue && !m_late)
             m_late = issue;
         m_changed.notify_all();
@@ -153,7 +156,9 @@ void StepHistory::writeBehind()
 void StepHistory::finish() const
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_jobs.empty() && m_recovery == Recovery::None && !m_busy; });
+    m_changed.wait(lock, [&] {
+        return m_jobs.empty() && !m_busy && m_recovery == Recovery::None && !m_busyRecovery;
+    });
 }
 
 void StepHistory::restart()
@@ -167,7 +172,11 @@ StepHistory::Back StepHistory::back(CalcState &state, QStringView shown)
 {
     if (state.stepcount < 2)
         return {};
-    finish();
+    // The records asked for, not the recovery record, which may be megabytes to sync.
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_jobs.empty() && !m_busy; });
+    }
     const int slot = slotOf(state.stepcount);
     Written written;
     {

@@ -79,7 +79,7 @@ private:
     enum class Recovery { None, Keep, Drop };
 
     HistoryIssue write(Job job);
-    HistoryIssue writeRecovery(Recovery what, const CalcState &state);
+    HistoryIssue writeRecovery(Recovery what, CalcState state);
     void askRecovery(Recovery what, const CalcState &state);
     void writeBehind();
 
@@ -96,7 +96,8 @@ private:
     std::deque<Job> m_jobs;
     Recovery m_recovery = Recovery::None; // waiting to be written after the jobs
     CalcState m_recoveryState;
-    bool m_busy = false; // a job is being written
+    bool m_busy = false;         // a job is being written
+    bool m_busyRecovery = false; // the recovery record is being written or removed
     bool m_stopping = false;
     HistoryIssue m_late; // the first failure behind, not yet said
     std::thread m_thread;
