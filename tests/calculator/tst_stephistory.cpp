@@ -13,8 +13,10 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstring>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,6 +122,8 @@ private Q_SLOTS:
     void refusedFolders_data();
     void refusedFolders();
     void copiesKeepTheirOwnSteps();
+    void failedWritesKeepThePrevious_data();
+    void failedWritesKeepThePrevious();
     void deadCopyFolders_data();
     void deadCopyFolders();
     void runningCopiesKeepTheirOwnSteps();
@@ -382,6 +386,41 @@ void TestStepHistory::copiesKeepTheirOwnSteps()
     QCOMPARE(pressKeys(b.calc, QStringLiteral("back")), PressResult());
     QCOMPARE(b.display.text(), QStringLiteral(" 7+8+"));
     QVERIFY(a.steps.copyFolder() != b.steps.copyFolder());
+}
+
+void TestStepHistory::failedWritesKeepThePrevious_data()
+{
+    QTest::addColumn<bool>("recovery");
+    QTest::newRow("slot") << false;
+    QTest::newRow("recovery record") << true;
+}
+
+// A write that stops part-way (here at a file size limit, as on a full disk) leaves the record
+// that was there, whole, and no temporary file.
+void TestStepHistory::failedWritesKeepThePrevious()
+{
+    QFETCH(bool, recovery);
+    QTemporaryDir dir;
+    FolderStepStore steps(dir.filePath(QStringLiteral("steps")));
+    const auto write = [&](const QByteArray &record) {
+        return recovery ? steps.keepRecovery(record) : steps.write(3, record);
+    };
+    QCOMPARE(write("the record before"), HistoryIssue());
+    const QString path =
+        recovery ? steps.copyFolder() + QStringLiteral("/recovery") : steps.slotPath(3);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit saved = limit;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const HistoryIssue issue = write(QByteArray(8192, 'x'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(issue, (HistoryIssue{HistoryProblem::WriteFailed, path, systemReason(EFBIG)}));
+    QCOMPARE(readFile(path), QByteArray("the record before"));
+    QCOMPARE(QDir(steps.copyFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList(QFileInfo(path).fileName()));
 }
 
 void TestStepHistory::deadCopyFolders_data()
