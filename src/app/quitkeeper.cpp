@@ -35,7 +35,9 @@ extern "C" void onSignal(int signum)
 QuitKeeper::QuitKeeper(std::function<void()> keep, std::function<bool(bool)> commit)
     : m_keep(std::move(keep)), m_commit(std::move(commit))
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalSocket) == 0) {
+    // One keeper a process takes the signals: a second (as tests make) leaves them to the first.
+    if (g_signalSocket[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalSocket) == 0) {
         m_notifier = new QSocketNotifier(g_signalSocket[0], QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &QuitKeeper::signalled);
         struct sigaction action = {};
@@ -49,13 +51,14 @@ QuitKeeper::QuitKeeper(std::function<void()> keep, std::function<bool(bool)> com
         connect(app, &QGuiApplication::commitDataRequest, this, &QuitKeeper::commitData);
     // Registered once a process: the handler does nothing while no keeper is alive.
     static const bool registered = std::atexit(&QuitKeeper::atExit) == 0;
-    if (registered)
+    if (registered && !g_atExit)
         g_atExit = &m_keep;
 }
 
 QuitKeeper::~QuitKeeper()
 {
-    g_atExit = nullptr;
+    if (g_atExit == &m_keep)
+        g_atExit = nullptr;
     if (m_notifier) {
         for (const int signum : kSignals)
             ::signal(signum, SIG_DFL);

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QButtonGroup>
+#include <QDir>
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void startsAsAsked();
     void stepFolderFollowsTheCache_data();
     void stepFolderFollowsTheCache();
+    void offersLeftWork_data();
+    void offersLeftWork();
     void signalsKeepTheWork_data();
     void signalsKeepTheWork();
 
@@ -426,6 +429,51 @@ void TestApp::stepFolderFollowsTheCache()
     const EnvGuard cacheGuard("XDG_CACHE_HOME", QFile::encodeName(cache));
     const EnvGuard homeGuard("HOME", QFile::encodeName(home));
     QCOMPARE(YaoshiApp::defaultStepFolder(), folder);
+}
+
+void TestApp::offersLeftWork_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("shown"); // in the calculator; empty when it stays closed
+    QTest::addColumn<bool>("kept");     // the record stays for a later start
+    QTest::newRow("yes") << int(Platform::Answer::Yes) << " 1+2 note" << false;
+    QTest::newRow("no") << int(Platform::Answer::No) << "" << false;
+    QTest::newRow("cancel") << int(Platform::Answer::Cancel) << "" << true;
+}
+
+// A start finds the calculation a copy that ended left unsaved and asks what to do with it.
+void TestApp::offersLeftWork()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, shown);
+    QFETCH(bool, kept);
+    QTemporaryDir dir;
+    const QString steps = dir.filePath(QStringLiteral("steps"));
+    const QString left = steps + QStringLiteral("/1/recovery");
+    QVERIFY(QDir().mkpath(steps + QStringLiteral("/1")));
+    for (const QString &folder : {steps, steps + QStringLiteral("/1")})
+        QVERIFY(
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QFile record(left);
+    QVERIFY(record.open(QIODevice::WriteOnly));
+    record.write("\" 1+2 note\",1,0,1,1,0,\" 2\",#TRUE#,1\r\n1\r\n5\r\n" +
+                 QByteArray("\" 1\"\r\n").repeated(10));
+    record.close();
+    ScriptedPlatform platform;
+    platform.answers.enqueue(Platform::Answer(answer));
+    YaoshiApp app(platform, steps);
+    app.start();
+    QCOMPARE(platform.messages, QStringList{"提示: 上次的计算没有保存，要恢复吗？"});
+    QCOMPARE(app.calculator().isLoaded(), !shown.isEmpty());
+    QCOMPARE(QFile::exists(left), kept);
+    if (!shown.isEmpty()) {
+        QCOMPARE(app.calculator().findChild<QPlainTextEdit *>("Text1")->toPlainText(), shown);
+        QVERIFY(app.calculator().engine().state().changed);
+        QVERIFY(app.calculator().engine().state().docname.isEmpty());
+        QVERIFY(QFile::exists(steps + QStringLiteral("/2/recovery")));
+        QVERIFY(!app.splash());
+    }
+    QCOMPARE(platform.unexpected, QStringList());
 }
 
 void TestApp::signalsKeepTheWork_data()
