@@ -122,6 +122,7 @@ private Q_SLOTS:
     void refusedFolders_data();
     void refusedFolders();
     void copiesKeepTheirOwnSteps();
+    void counterAtItsLimit();
     void failedWritesKeepThePrevious_data();
     void failedWritesKeepThePrevious();
     void deadCopyFolders_data();
@@ -386,6 +387,19 @@ void TestStepHistory::copiesKeepTheirOwnSteps()
     QCOMPARE(pressKeys(b.calc, QStringLiteral("back")), PressResult());
     QCOMPARE(b.display.text(), QStringLiteral(" 7+8+"));
     QVERIFY(a.steps.copyFolder() != b.steps.copyFolder());
+}
+
+// A document whose counter is at its limit: the history says once that it keeps no more steps.
+void TestStepHistory::counterAtItsLimit()
+{
+    MemoryCopy c;
+    const QByteArray record =
+        "\" \",0,0,0,0,0,\"\",#TRUE#,2147483647\r\n" + QByteArray("\" 7\"\r\n").repeated(10);
+    QCOMPARE(c.calc.openDocument(record), staterecord::ReadResult());
+    QCOMPARE(pressKeys(c.calc, QStringLiteral("1 +")), historyResult(HistoryProblem::CounterFull));
+    QCOMPARE(pressKeys(c.calc, QStringLiteral("2 + 3 =")), PressResult());
+    QCOMPARE(c.display.text(), QStringLiteral(" 1+2+3= 6\r\n "));
+    QCOMPARE(c.calc.state().stepcount, 2147483647);
 }
 
 void TestStepHistory::failedWritesKeepThePrevious_data()
