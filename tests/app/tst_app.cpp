@@ -8,7 +8,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QButtonGroup>
-#include <QDir>
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -50,8 +49,6 @@ private Q_SLOTS:
     void startsAsAsked();
     void stepFolderFollowsTheCache_data();
     void stepFolderFollowsTheCache();
-    void offersLeftWork_data();
-    void offersLeftWork();
     void signalsKeepTheWork_data();
     void signalsKeepTheWork();
 
@@ -431,64 +428,22 @@ void TestApp::stepFolderFollowsTheCache()
     QCOMPARE(YaoshiApp::defaultStepFolder(), folder);
 }
 
-void TestApp::offersLeftWork_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("shown"); // in the calculator; empty when it stays closed
-    QTest::addColumn<bool>("kept");     // the record stays for a later start
-    QTest::newRow("yes") << int(Platform::Answer::Yes) << " 1+2 note" << false;
-    QTest::newRow("no") << int(Platform::Answer::No) << "" << false;
-    QTest::newRow("cancel") << int(Platform::Answer::Cancel) << "" << true;
-}
-
-// A start finds the calculation a copy that ended left unsaved and asks what to do with it.
-void TestApp::offersLeftWork()
-{
-    QFETCH(int, answer);
-    QFETCH(QString, shown);
-    QFETCH(bool, kept);
-    QTemporaryDir dir;
-    const QString steps = dir.filePath(QStringLiteral("steps"));
-    const QString left = steps + QStringLiteral("/1/recovery");
-    QVERIFY(QDir().mkpath(steps + QStringLiteral("/1")));
-    for (const QString &folder : {steps, steps + QStringLiteral("/1")})
-        QVERIFY(
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QFile record(left);
-    QVERIFY(record.open(QIODevice::WriteOnly));
-    record.write("\" 1+2 note\",1,0,1,1,0,\" 2\",#TRUE#,1\r\n1\r\n5\r\n" +
-                 QByteArray("\" 1\"\r\n").repeated(10));
-    record.close();
-    ScriptedPlatform platform;
-    platform.answers.enqueue(Platform::Answer(answer));
-    YaoshiApp app(platform, steps);
-    app.start();
-    QCOMPARE(platform.messages, QStringList{"提示: 上次的计算没有保存，要恢复吗？"});
-    QCOMPARE(app.calculator().isLoaded(), !shown.isEmpty());
-    QCOMPARE(QFile::exists(left), kept);
-    if (!shown.isEmpty()) {
-        QCOMPARE(app.calculator().findChild<QPlainTextEdit *>("Text1")->toPlainText(), shown);
-        QVERIFY(app.calculator().engine().state().changed);
-        QVERIFY(app.calculator().engine().state().docname.isEmpty());
-        QVERIFY(QFile::exists(steps + QStringLiteral("/2/recovery")));
-        QVERIFY(!app.splash());
-    }
-    QCOMPARE(platform.unexpected, QStringList());
-}
-
 void TestApp::signalsKeepTheWork_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
-    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::addColumn<int>("answer"); // to the offer at the next start
+    QTest::newRow("SIGTERM, then yes") << int(SIGTERM) << int(Platform::Answer::Yes);
+    QTest::newRow("SIGHUP, then no") << int(SIGHUP) << int(Platform::Answer::No);
+    QTest::newRow("SIGINT, then cancel") << int(SIGINT) << int(Platform::Answer::Cancel);
 }
 
 // The program, signalled right after a note typed into its display, ends normally with the note
-// and the calculation in its recovery record.
+// and the calculation in its recovery record; the next start offers it, and each answer does
+// what it says.
 void TestApp::signalsKeepTheWork()
 {
     QFETCH(int, signal);
+    QFETCH(int, answer);
     QTemporaryDir dir;
     const QString steps = dir.filePath(QStringLiteral("steps"));
     QProcess program;
@@ -503,6 +458,24 @@ void TestApp::signalsKeepTheWork()
     QFile record(steps + QStringLiteral("/1/recovery"));
     QVERIFY(record.open(QIODevice::ReadOnly));
     QCOMPARE(record.readLine(), QByteArray("\" 1+2 note\",1,0,1,1,0,\" 2\",#TRUE#,1\r\n"));
+    record.close();
+
+    ScriptedPlatform platform;
+    platform.answers.enqueue(Platform::Answer(answer));
+    YaoshiApp app(platform, steps);
+    app.start();
+    QCOMPARE(platform.messages, QStringList{"提示: 上次的计算没有保存，要恢复吗？"});
+    QCOMPARE(record.exists(), answer == int(Platform::Answer::Cancel));
+    const bool taken = answer == int(Platform::Answer::Yes);
+    QCOMPARE(app.calculator().isLoaded(), taken);
+    if (taken) {
+        QCOMPARE(app.calculator().findChild<QPlainTextEdit *>("Text1")->toPlainText(), " 1+2 note");
+        QVERIFY(app.calculator().engine().state().changed);
+        QVERIFY(app.calculator().engine().state().docname.isEmpty());
+        QVERIFY(QFile::exists(steps + QStringLiteral("/2/recovery")));
+        QVERIFY(!app.splash());
+    }
+    QCOMPARE(platform.unexpected, QStringList());
 }
 
 // The program with its calculator open: types a calculation and a note, then runs until it is

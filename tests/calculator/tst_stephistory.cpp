@@ -422,11 +422,10 @@ void TestStepHistory::failedWritesKeepThePrevious()
     QCOMPARE(write("the record before"), HistoryIssue());
     const QString path =
         recovery ? steps.copyFolder() + QStringLiteral("/recovery") : steps.slotPath(3);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit saved = limit;
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    limit.rlim_cur = 4096;
+    const rlimit limit{4096, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
     const HistoryIssue issue = write(QByteArray(8192, 'x'));
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -443,26 +442,15 @@ void TestStepHistory::deadCopyFolders_data()
     QTest::addColumn<QString>("offered");   // the display of the record offered, if any
     QTest::addColumn<QString>("folderOfB"); // the folder the next copy takes
     QTest::addColumn<QString>("folderOfC"); // and the one after it
-    QTest::newRow("saved") << "saved" << QString() << "1"
-                           << "2";
-    QTest::newRow("unsaved") << "unsaved"
-                             << " 1+2+3"
-                             << "2"
-                             << "3";
-    QTest::newRow("a note after the last key") << "note"
-                                               << " 1+2+3 note"
-                                               << "2"
-                                               << "3";
-    QTest::newRow("recovered") << "recovered"
-                               << " 1+2+3"
-                               << "2"
-                               << "1";
-    QTest::newRow("declined") << "declined"
-                              << " 1+2+3"
-                              << "2"
-                              << "1";
-    QTest::newRow("a slot opened as a document") << "opened" << QString() << "2"
-                                                 << "1";
+    const auto row = [](const char *name, const char *end, const char *offered, const char *b,
+                        const char *c) {
+        QTest::newRow(name) << end << QString::fromUtf8(offered) << b << c;
+    };
+    row("saved", "saved", "", "1", "2");
+    row("unsaved", "unsaved", " 1+2+3", "2", "3");
+    row("a note after the last key", "note", " 1+2+3 note", "2", "3");
+    row("taken or declined", "discarded", " 1+2+3", "2", "1");
+    row("a slot opened as a document", "opened", "", "2", "1");
 }
 
 // A copy that ended keeps its folder, its slots and, with unsaved work, its recovery record,
@@ -503,14 +491,10 @@ void TestStepHistory::deadCopyFolders()
     // Nothing of A's is deleted or overwritten by B.
     QCOMPARE(readFile(opened), stepTwo);
     if (!offered.isEmpty()) {
-        QCOMPARE(left[0].path(), steps + QStringLiteral("/1/recovery"));
-        QCOMPARE(b.calc.recoverDocument(left[0].record()), staterecord::ReadResult());
-        QCOMPARE(b.display.text(), offered);
-        QVERIFY(b.calc.state().changed);
-        QVERIFY(b.calc.state().docname.isEmpty());
-        QCOMPARE(pressKeys(b.calc, QStringLiteral("+ 4 =")), PressResult());
-        QVERIFY(QFile::exists(b.steps.copyFolder() + QStringLiteral("/recovery")));
-        if (end == u"recovered" || end == u"declined")
+        CalcState record;
+        QCOMPARE(staterecord::read(left[0].record(), record), staterecord::ReadResult());
+        QCOMPARE(record.snaptext, offered);
+        if (end == u"discarded")
             left[0].discard();
     }
     left.clear();
