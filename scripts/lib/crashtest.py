@@ -169,6 +169,7 @@ def main():
     os.makedirs(args.workdir)
     xvfb, display = monkey.start_xvfb("", os.path.join(args.workdir, "xvfb.log"))
     results = collections.Counter()
+    lengths = []
     failed = 0
     began = time.monotonic()
     try:
@@ -181,8 +182,11 @@ def main():
                 print(f"crashtest: round {n} (seed {seed}) FAILED: {failure}", flush=True)
                 failed += 1
                 continue
-            if recovered == shown:
+            if not shown.strip():
+                results[ending.name, "blank"] += 1
+            elif recovered == shown:
                 results[ending.name, "recovered"] += 1
+                lengths.append(len(shown))
                 shutil.rmtree(workdir, ignore_errors=True)
             else:
                 results[ending.name, "LOST"] += 1
@@ -194,7 +198,9 @@ def main():
         xvfb.wait()
     print(f"crashtest: {args.rounds} rounds in {time.monotonic() - began:.0f} s, seed "
           f"{args.seed}: " + ", ".join(f"{e} {what} {k}" for (e, what), k in
-                                       sorted(results.items())))
+                                       sorted(results.items()))
+          + f"; recovered displays of {min(lengths, default=0)} to {max(lengths, default=0)} "
+          f"characters")
     return 1 if failed else 0
 
 
