@@ -76,11 +76,10 @@ CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder
                                    WindowOpeners openers, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)), m_display([this] {
           m_calc.markChanged();
-          m_recoveryTimer.start();
+          keepSoon();
       }),
       m_steps(stepFolder), m_calc(m_display, m_steps, StepHistory::Writing::Behind)
 {
-    // Not restarted by later changes, so typing without a pause is kept too.
     m_recoveryTimer.setSingleShot(true);
     m_recoveryTimer.setInterval(1000);
     connect(&m_recoveryTimer, &QTimer::timeout, this, [this] { m_calc.keepRecovery(); });
@@ -312,7 +311,14 @@ bool CalculatorWindow::keyDown(const QKeyEvent &key)
 void CalculatorWindow::press(KeyCommand command)
 {
     report(pressMessage(m_calc.press(command)));
-    if (m_calc.state().changed && !m_recoveryTimer.isActive())
+    if (m_calc.state().changed)
+        keepSoon();
+}
+
+void CalculatorWindow::keepSoon()
+{
+    // Not restarted by later changes, so typing without a pause is kept too.
+    if (!m_recoveryTimer.isActive())
         m_recoveryTimer.start();
 }
 

@@ -63,6 +63,8 @@ private:
     bool keyDown(const QKeyEvent &key);
     void press(KeyCommand command);
     void report(const QString &message);
+    // Asks for the recovery record within a second.
+    void keepSoon();
 
     // Document commands. Each returns false when the user cancelled or a write failed, so that
     // the command that asked for it stops too.
