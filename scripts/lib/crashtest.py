@@ -184,6 +184,7 @@ def main():
                 continue
             if not shown.strip():
                 results[ending.name, "blank"] += 1
+                shutil.rmtree(workdir, ignore_errors=True)
             elif recovered == shown:
                 results[ending.name, "recovered"] += 1
                 lengths.append(len(shown))
