@@ -1,13 +1,21 @@
 #include "yaoshiapp.h"
 
 #include "appicon.h"
+#include "calculator/window/calculatormessages.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 YaoshiApp::YaoshiApp(Platform &platform, const QString &stepFolder)
-    : m_calculator(platform, stepFolder, calculatorOpeners()), m_plotter(platform, openers()),
-      m_launcher(openers())
+    : m_platform(platform), m_stepFolder(stepFolder),
+      m_calculator(platform, stepFolder, calculatorOpeners()), m_plotter(platform, openers()),
+      m_launcher(openers()),
+      m_quitKeeper([this] { m_calculator.keepWork(); },
+                   [this](bool mayAsk) { return m_calculator.commitData(mayAsk); })
 {
+    // However the event loop ends, unsaved work is kept and saved work leaves no record.
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &m_calculator,
+                     [this] { m_calculator.keepWork(); });
     m_help.setWindowIcon(helpIcon());
     m_plotter.setWindowIcon(plotterIcon());
 }
@@ -29,13 +37,43 @@ WindowOpeners YaoshiApp::calculatorOpeners()
     return openers;
 }
 
+bool YaoshiApp::offerRecoveries()
+{
+    bool recovered = false;
+    for (LeftRecovery &left : findLeftRecoveries(m_stepFolder)) {
+        switch (m_platform.showMessage(nullptr, recoveryQuestionText(), messageTitle(),
+                                       Platform::Buttons::YesNoCancel)) {
+        case Platform::Answer::Yes:
+            if (!m_calculator.recover(left.record()))
+                break;
+            recovered = true;
+            left.discard();
+            break;
+        case Platform::Answer::No:
+            left.discard();
+            break;
+        case Platform::Answer::Cancel:
+        case Platform::Answer::Ok:
+            break;
+        }
+    }
+    return recovered;
+}
+
 void YaoshiApp::start(const StartRequest &request)
 {
+    // A recovered calculation is shown at once, over the launcher, and no document replaces it.
+    const bool recovered = offerRecoveries();
+    if (recovered && request.isPlainStart()) {
+        m_launcher.show();
+        m_calculator.load();
+        return;
+    }
     if (!request.isPlainStart()) {
         m_launcher.show();
         if (request.calculator || !request.document.isEmpty())
             m_calculator.load();
-        if (!request.document.isEmpty())
+        if (!request.document.isEmpty() && !recovered)
             m_calculator.openPath(request.document);
         if (request.plotter)
             m_plotter.load();

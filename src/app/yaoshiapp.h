@@ -6,6 +6,7 @@
 #include "launcherwindow.h"
 #include "platform/qtplatform.h"
 #include "plotter/window/plotterwindow.h"
+#include "quitkeeper.h"
 #include "splashwindow.h"
 
 #include <QPointer>
@@ -36,11 +37,17 @@ public:
 
 private:
     WindowOpeners openers();
+    // Asks about each calculation that a copy which ended left unsaved; true when one was
+    // taken into the calculator.
+    bool offerRecoveries();
     WindowOpeners calculatorOpeners();
 
+    Platform &m_platform;
+    QString m_stepFolder;
     HelpWindow m_help;
     CalculatorWindow m_calculator;
     PlotterWindow m_plotter;
     LauncherWindow m_launcher;
     QPointer<SplashWindow> m_splash;
+    QuitKeeper m_quitKeeper;
 };

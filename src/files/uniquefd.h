@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <cstring>
 #include <unistd.h>
 #include <utility>
 
@@ -28,10 +27,10 @@ private:
     int m_fd;
 };
 
-// The system's own words for an errno value.
-inline QString systemReason(int errnum)
-{
-    return QString::fromLocal8Bit(std::strerror(errnum));
-}
+// The system's own words for an errno value, decoded from the locale's encoding.
+QString systemReason(int errnum);
+
+// Text the C library gives in the locale's encoding (GB18030 as well as UTF-8).
+QString fromLocaleText(const char *text);
 
 } // namespace yaoshi

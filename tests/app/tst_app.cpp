@@ -14,12 +14,15 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
 
+#include <csignal>
+#include <cstring>
 #include <memory>
 
 class TestApp : public QObject
@@ -47,6 +50,8 @@ private Q_SLOTS:
     void startsAsAsked();
     void stepFolderFollowsTheCache_data();
     void stepFolderFollowsTheCache();
+    void signalsKeepTheWork_data();
+    void signalsKeepTheWork();
 
 private:
     void clickLabel(const char *name)
@@ -433,5 +438,83 @@ void TestApp::stepFolderFollowsTheCache()
     QCOMPARE(YaoshiApp::defaultStepFolder(), folder);
 }
 
-QTEST_MAIN(TestApp)
+void TestApp::signalsKeepTheWork_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("answer"); // to the offer at the next start
+    QTest::newRow("SIGTERM, then yes") << int(SIGTERM) << int(Platform::Answer::Yes);
+    QTest::newRow("SIGHUP, then no") << int(SIGHUP) << int(Platform::Answer::No);
+    QTest::newRow("SIGINT, then cancel") << int(SIGINT) << int(Platform::Answer::Cancel);
+}
+
+// The program, signalled right after a note typed into its display, ends normally with the note
+// and the calculation in its recovery record; the next start offers it, and each answer does
+// what it says.
+void TestApp::signalsKeepTheWork()
+{
+    QFETCH(int, signal);
+    QFETCH(int, answer);
+    QTemporaryDir dir;
+    const QString steps = dir.filePath(QStringLiteral("steps"));
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--program"), steps});
+    QVERIFY(program.waitForReadyRead(20000));
+    QCOMPARE(program.readLine(), QByteArray("ready\n"));
+    QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QFile record(steps + QStringLiteral("/1/recovery"));
+    QVERIFY(record.open(QIODevice::ReadOnly));
+    QCOMPARE(record.readLine(), QByteArray("\" 1+2 note\",1,0,1,1,0,\" 2\",#TRUE#,1\r\n"));
+    record.close();
+
+    ScriptedPlatform platform;
+    platform.answers.enqueue(Platform::Answer(answer));
+    YaoshiApp app(platform, steps);
+    app.start();
+    QCOMPARE(platform.messages, QStringList{"提示: 上次的计算没有保存，要恢复吗？"});
+    QCOMPARE(record.exists(), answer == int(Platform::Answer::Cancel));
+    const bool taken = answer == int(Platform::Answer::Yes);
+    QCOMPARE(app.calculator().isLoaded(), taken);
+    if (taken) {
+        QCOMPARE(app.calculator().findChild<QPlainTextEdit *>("Text1")->toPlainText(), " 1+2 note");
+        QVERIFY(app.calculator().engine().state().changed);
+        QVERIFY(app.calculator().engine().state().docname.isEmpty());
+        QVERIFY(QFile::exists(steps + QStringLiteral("/2/recovery")));
+        QVERIFY(!app.splash());
+    }
+    QCOMPARE(platform.unexpected, QStringList());
+}
+
+// The program with its calculator open: types a calculation and a note, then runs until it is
+// told to end.
+static int runProgram(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QtPlatform platform;
+    YaoshiApp yaoshi(platform, QString::fromLocal8Bit(argv[2]));
+    StartRequest request;
+    request.calculator = true;
+    yaoshi.start(request);
+    auto *display = yaoshi.calculator().findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    // Keys reach the calculator through any of its controls.
+    QTest::keyClicks(yaoshi.calculator().findChild<QWidget *>(QStringLiteral("N")),
+                     QStringLiteral("1+2"));
+    QTest::mouseClick(display->viewport(), Qt::LeftButton);
+    display->moveCursor(QTextCursor::End);
+    QTest::keyClicks(display, QStringLiteral(" note"));
+    QTextStream(stdout) << "ready" << Qt::endl;
+    return app.exec();
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && std::strcmp(argv[1], "--program") == 0)
+        return runProgram(argc, argv);
+    QApplication app(argc, argv);
+    TestApp test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_app.moc"

@@ -122,6 +122,9 @@ void TestDocuments::savePrompt()
     QFETCH(QString, shown);
     QFETCH(bool, saved);
     type(QStringLiteral("1"));
+    // As the window's timer does a moment after the key.
+    m_window->keepWork();
+    const QString recovery = file("steps/1/recovery");
     m_platform->answers.enqueue(Platform::Answer(answer));
     if (!saveName.isEmpty())
         m_platform->saveNames.enqueue(saveName == u"-" ? QString() : file("a.txt"));
@@ -129,8 +132,10 @@ void TestDocuments::savePrompt()
     QCOMPARE(m_platform->messages, QStringList{kPrompt});
     QCOMPARE(text(), shown);
     QCOMPARE(QFile::exists(file("a.txt")), saved);
-    // Kept text is still unsaved; an emptied display holds nothing to save.
+    // Kept text is still unsaved and kept for recovery; an emptied display holds nothing.
     QCOMPARE(state().changed, !shown.isEmpty());
+    m_window->engine().finishHistory();
+    QCOMPARE(QFile::exists(recovery), !shown.isEmpty());
 }
 
 void TestDocuments::promptOnlyAfterChanges_data()

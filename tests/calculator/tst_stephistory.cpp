@@ -7,13 +7,16 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstring>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,6 +122,11 @@ private Q_SLOTS:
     void refusedFolders_data();
     void refusedFolders();
     void copiesKeepTheirOwnSteps();
+    void counterAtItsLimit();
+    void failedWritesKeepThePrevious_data();
+    void failedWritesKeepThePrevious();
+    void deadCopyFolders_data();
+    void deadCopyFolders();
     void runningCopiesKeepTheirOwnSteps();
 };
 
@@ -303,6 +311,9 @@ void TestStepHistory::refusedFolders_data()
     row("copy folder open to everyone", "copy open", FolderOpen, "steps/1");
     row("copy folder is a link", "copy link", FolderNotOwned, "steps/1");
     row("no cache folder", "no folder", NoFolder, "");
+    // An immutable folder refuses even root; others get no write permission.
+    row("read-only cache", "read-only cache", FolderFailed, "cache/yaoshi",
+        systemReason(::geteuid() == 0 ? EPERM : EACCES));
 }
 
 // A folder that is not the user's own and private turns the history off for the run, with one
@@ -316,7 +327,9 @@ void TestStepHistory::refusedFolders()
     if (kind == u"another owner" && ::geteuid() != 0)
         QSKIP("only root can give a folder away");
     QTemporaryDir dir;
-    const QString steps = dir.filePath(kind == u"cannot be created" ? "file/steps" : "steps");
+    const QString steps = dir.filePath(kind == u"cannot be created" ? "file/steps"
+                                       : kind == u"read-only cache" ? "cache/yaoshi/steps"
+                                                                    : "steps");
     const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
     QVERIFY(QDir().mkdir(elsewhere, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const auto mkdir = [](const QString &path, int mode) {
@@ -339,9 +352,18 @@ void TestStepHistory::refusedFolders()
         QVERIFY(mkdir(steps, 0700) && mkdir(steps + QStringLiteral("/1"), 0777));
     else if (kind == u"copy link")
         QVERIFY(mkdir(steps, 0700) && QFile::link(elsewhere, steps + QStringLiteral("/1")));
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    if (kind == u"read-only cache" &&
+        !(mkdir(cache, 0500) &&
+          (::geteuid() != 0 ||
+           QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), cache}) == 0)))
+        QSKIP("this file system cannot make a folder immutable");
 
     FolderCopy c(kind == u"no folder" ? QString() : steps);
-    QCOMPARE(pressKeys(c.calc, QStringLiteral("1 +")),
+    const PressResult first = pressKeys(c.calc, QStringLiteral("1 +"));
+    if (kind == u"read-only cache")
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), cache});
+    QCOMPARE(first,
              historyResult(problem, refused.isEmpty() ? QString() : dir.filePath(refused), reason));
     QCOMPARE(pressKeys(c.calc, QStringLiteral("2 + 3 = back")), PressResult());
     QCOMPARE(c.display.text(), QStringLiteral(" 1+2+3= 6\r\n "));
@@ -352,29 +374,135 @@ void TestStepHistory::refusedFolders()
                  QStringList({QStringLiteral("elsewhere")}));
 }
 
-// Two copies on one folder: each goes back only through its own steps, and a copy that ended
-// leaves its folder to the next, emptied.
+// Two copies on one folder: each goes back only through its own steps.
 void TestStepHistory::copiesKeepTheirOwnSteps()
 {
     QTemporaryDir dir;
     const QString steps = dir.filePath(QStringLiteral("steps"));
-    auto a = std::make_unique<FolderCopy>(steps);
+    FolderCopy a(steps);
     FolderCopy b(steps);
-    QCOMPARE(pressKeys(a->calc, QStringLiteral("1 + 2 + 3")), PressResult());
+    QCOMPARE(pressKeys(a.calc, QStringLiteral("1 + 2 + 3")), PressResult());
     QCOMPARE(pressKeys(b.calc, QStringLiteral("7 + 8 + 9")), PressResult());
-    QCOMPARE(pressKeys(a->calc, QStringLiteral("back")), PressResult());
-    QCOMPARE(a->display.text(), QStringLiteral(" 1+2+"));
+    QCOMPARE(pressKeys(a.calc, QStringLiteral("back")), PressResult());
+    QCOMPARE(a.display.text(), QStringLiteral(" 1+2+"));
     QCOMPARE(pressKeys(b.calc, QStringLiteral("back")), PressResult());
     QCOMPARE(b.display.text(), QStringLiteral(" 7+8+"));
-    const QString folderOfA = a->steps.copyFolder();
-    QVERIFY(folderOfA != b.steps.copyFolder());
+    QVERIFY(a.steps.copyFolder() != b.steps.copyFolder());
+}
 
-    a.reset();
+// A document whose counter is at its limit: the history says once that it keeps no more steps.
+void TestStepHistory::counterAtItsLimit()
+{
+    MemoryCopy c;
+    const QByteArray record =
+        "\" \",0,0,0,0,0,\"\",#TRUE#,2147483647\r\n" + QByteArray("\" 7\"\r\n").repeated(10);
+    QCOMPARE(c.calc.openDocument(record), staterecord::ReadResult());
+    QCOMPARE(pressKeys(c.calc, QStringLiteral("1 +")), historyResult(HistoryProblem::CounterFull));
+    QCOMPARE(pressKeys(c.calc, QStringLiteral("2 + 3 =")), PressResult());
+    QCOMPARE(c.display.text(), QStringLiteral(" 1+2+3= 6\r\n "));
+    QCOMPARE(c.calc.state().stepcount, 2147483647);
+}
+
+void TestStepHistory::failedWritesKeepThePrevious_data()
+{
+    QTest::addColumn<bool>("recovery");
+    QTest::newRow("slot") << false;
+    QTest::newRow("recovery record") << true;
+}
+
+// A write that stops part-way (here at a file size limit, as on a full disk) leaves the record
+// that was there, whole, and no temporary file.
+void TestStepHistory::failedWritesKeepThePrevious()
+{
+    QFETCH(bool, recovery);
+    QTemporaryDir dir;
+    FolderStepStore steps(dir.filePath(QStringLiteral("steps")));
+    const auto write = [&](const QByteArray &record) {
+        return recovery ? steps.keepRecovery(record) : steps.write(3, record);
+    };
+    QCOMPARE(write("the record before"), HistoryIssue());
+    const QString path =
+        recovery ? steps.copyFolder() + QStringLiteral("/recovery") : steps.slotPath(3);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const HistoryIssue issue = write(QByteArray(8192, 'x'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(issue, (HistoryIssue{HistoryProblem::WriteFailed, path, systemReason(EFBIG)}));
+    QCOMPARE(readFile(path), QByteArray("the record before"));
+    QCOMPARE(QDir(steps.copyFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList(QFileInfo(path).fileName()));
+}
+
+void TestStepHistory::deadCopyFolders_data()
+{
+    QTest::addColumn<QString>("end");       // how copy A ended
+    QTest::addColumn<QString>("offered");   // the display of the record offered, if any
+    QTest::addColumn<QString>("folderOfB"); // the folder the next copy takes
+    QTest::addColumn<QString>("folderOfC"); // and the one after it
+    const auto row = [](const char *name, const char *end, const char *offered, const char *b,
+                        const char *c) {
+        QTest::newRow(name) << end << QString::fromUtf8(offered) << b << c;
+    };
+    row("saved", "saved", "", "1", "2");
+    row("unsaved", "unsaved", " 1+2+3", "2", "3");
+    row("a note after the last key", "note", " 1+2+3 note", "2", "3");
+    row("taken or declined", "discarded", " 1+2+3", "2", "1");
+    row("a slot opened as a document", "opened", "", "2", "1");
+}
+
+// A copy that ended keeps its folder, its slots and, with unsaved work, its recovery record,
+// offered until the user takes it or declines; a folder without one goes to the next copy.
+void TestStepHistory::deadCopyFolders()
+{
+    QFETCH(QString, end);
+    QFETCH(QString, offered);
+    QFETCH(QString, folderOfB);
+    QFETCH(QString, folderOfC);
+    QTemporaryDir dir;
+    const QString steps = dir.filePath(QStringLiteral("steps"));
+    QByteArray stepTwo;
+    {
+        FolderCopy a(steps);
+        QCOMPARE(pressKeys(a.calc, QStringLiteral("1 + 2 + 3")), PressResult());
+        stepTwo = readFile(a.steps.slotPath(2));
+        // The record goes with each step; what was typed after the last one goes when the
+        // window's timer asks for it.
+        if (end == u"note") {
+            a.display.append(QStringLiteral(" note"));
+            a.calc.markChanged();
+        }
+        if (offered.isEmpty())
+            a.calc.setChanged(false);
+        else
+            a.calc.keepRecovery();
+        QCOMPARE(QFile::exists(steps + QStringLiteral("/1/recovery")), !offered.isEmpty());
+    }
+    std::vector<LeftRecovery> left = findLeftRecoveries(steps);
+    QCOMPARE(left.size(), offered.isEmpty() ? 0u : 1u);
+    FolderCopy b(steps);
+    const QString opened = steps + QStringLiteral("/1/ 2");
+    if (end == u"opened")
+        b.steps.keepClearOf(opened);
+    QCOMPARE(pressKeys(b.calc, QStringLiteral("5 +")), PressResult());
+    QCOMPARE(b.steps.copyFolder(), steps + u'/' + folderOfB);
+    // Nothing of A's is deleted or overwritten by B.
+    QCOMPARE(readFile(opened), stepTwo);
+    if (!offered.isEmpty()) {
+        CalcState record;
+        QCOMPARE(staterecord::read(left[0].record(), record), staterecord::ReadResult());
+        QCOMPARE(record.snaptext, offered);
+        if (end == u"discarded")
+            left[0].discard();
+    }
+    left.clear();
     FolderCopy c(steps);
-    QCOMPARE(pressKeys(c.calc, QStringLiteral("5 + back")), PressResult());
-    QCOMPARE(c.display.text(), QStringLiteral(" 5+"));
-    QCOMPARE(c.steps.copyFolder(), folderOfA);
-    QCOMPARE(QDir(folderOfA).entryList(QDir::Files), QStringList({QStringLiteral(" 1")}));
+    QCOMPARE(pressKeys(c.calc, QStringLiteral("5 +")), PressResult());
+    QCOMPARE(c.steps.copyFolder(), steps + u'/' + folderOfC);
+    QCOMPARE(findLeftRecoveries(steps).size(), end == u"unsaved" || end == u"note" ? 1u : 0u);
 }
 
 // The helper copy: presses each line of keys read from stdin, then prints its display and its
@@ -394,7 +522,7 @@ static int runCopy(const QString &stepsFolder)
 
 // Two running programs, as a user starts them: copy A presses 1 + 2 + 3, copy B 7 + 8 + 9, and
 // each goes back to its own step, however long A has been running. A copy killed mid-run leaves a
-// stale lock; the next copy takes its folder over and finds none of its steps.
+// stale lock and its unsaved work, which the next copy leaves alone and offers.
 void TestStepHistory::runningCopiesKeepTheirOwnSteps()
 {
     QTemporaryDir dir;
@@ -433,8 +561,14 @@ void TestStepHistory::runningCopiesKeepTheirOwnSteps()
     QVERIFY(QFile::exists(a1.value(1) + QStringLiteral(".lock")));
     QProcess c;
     QVERIFY(start(c));
-    QCOMPARE(ask(c, "5 + back"), QStringList({QStringLiteral(" 5+"), a1.value(1)}));
-    QCOMPARE(QDir(a1.value(1)).entryList(QDir::Files), QStringList({QStringLiteral(" 1")}));
+    const QStringList c1 = ask(c, "5 + back");
+    QCOMPARE(c1.value(0), QStringLiteral(" 5+"));
+    QVERIFY(c1.value(1) != a1.value(1) && c1.value(1) != b1.value(1));
+    QCOMPARE(QDir(a1.value(1)).entryList(QDir::Files),
+             QStringList({QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral("recovery")}));
+    const std::vector<LeftRecovery> left = findLeftRecoveries(steps);
+    QCOMPARE(left.size(), 1u);
+    QCOMPARE(left[0].path(), a1.value(1) + QStringLiteral("/recovery"));
 
     for (QProcess *p : {&b, &c}) {
         p->closeWriteChannel();
@@ -442,7 +576,8 @@ void TestStepHistory::runningCopiesKeepTheirOwnSteps()
         QCOMPARE(p->exitCode(), 0);
     }
     // Copies that end as they should take their locks with them.
-    QCOMPARE(QDir(steps).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(steps).entryList(QDir::Files),
+             QStringList({QFileInfo(a1.value(1)).fileName() + QStringLiteral(".lock")}));
 }
 
 int main(int argc, char *argv[])

@@ -3,6 +3,7 @@
 #include "calculator/engine/staterecord.h"
 #include "core/numtext.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -152,6 +153,42 @@ void Calculator::appendDisplay(const QString &piece)
 }
 
 PressResult Calculator::press(KeyCommand command)
+{
+    const qint32 steps = m_s.stepcount;
+    const PressResult result = pressCommand(command);
+    // The recovery record goes with the step's record, so a crash loses no recorded step.
+    if (m_s.stepcount != steps)
+        keepRecovery();
+    return result;
+}
+
+void Calculator::setChanged(bool changed)
+{
+    m_s.changed = changed;
+    if (!changed)
+        m_history.drop();
+}
+
+bool Calculator::hasUnsavedWork() const
+{
+    if (!m_s.changed)
+        return false;
+    const QString text = m_display.text();
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isSpace(); });
+}
+
+void Calculator::keepRecovery()
+{
+    if (!hasUnsavedWork()) {
+        m_history.drop();
+        return;
+    }
+    CalcState s = m_s;
+    s.snaptext = m_display.text();
+    m_history.keep(s);
+}
+
+PressResult Calculator::pressCommand(KeyCommand command)
 {
     switch (command.action) {
     case KeyAction::Digit:
@@ -409,7 +446,7 @@ void Calculator::resetDocument()
     // The history goes on: going back undoes a New the user did not mean.
     m_display.setText(QString());
     // Nothing of the user's is on the display yet: closing or opening need not ask to save.
-    m_s.changed = false;
+    setChanged(false);
 }
 
 QByteArray Calculator::documentRecord()
@@ -431,6 +468,16 @@ staterecord::ReadResult Calculator::openDocument(QByteArrayView record)
     m_display.setText(m_s.snaptext);
     // Held here, the text would be copied by the display's first append.
     m_s.snaptext.clear();
-    m_s.changed = false;
+    setChanged(false);
+    return result;
+}
+
+staterecord::ReadResult Calculator::recoverDocument(QByteArrayView record)
+{
+    const staterecord::ReadResult result = openDocument(record);
+    if (result.ok()) {
+        m_s.changed = true;
+        keepRecovery();
+    }
     return result;
 }

@@ -56,7 +56,8 @@ public:
 
     // The user edited the display.
     void markChanged() { m_s.changed = true; }
-    void setChanged(bool changed) { m_s.changed = changed; }
+    // Unchanged, the document needs no recovery record any more.
+    void setChanged(bool changed);
     void setDocName(const QString &name) { m_s.docname = name; }
     // Starts a new, unchanged document: counters and document name cleared, display emptied.
     // The step counter and the history are kept, so going back restores the calculation.
@@ -65,12 +66,22 @@ public:
     QByteArray documentRecord();
     // Replaces the calculation with a document's record; on failure changes nothing.
     staterecord::ReadResult openDocument(QByteArrayView record);
+    // Replaces the calculation with a recovery record, as an untitled document with unsaved
+    // changes; on failure changes nothing.
+    staterecord::ReadResult recoverDocument(QByteArrayView record);
+
+    // Whether the display holds changes the user has not saved: more than blanks, changed.
+    bool hasUnsavedWork() const;
+    // Keeps the calculation as the recovery record when it has unsaved work, and removes the
+    // record when it has none. Every press that records a step does this itself.
+    void keepRecovery();
 
     const CalcState &state() const { return m_s; }
     // Waits until the steps recorded so far are written.
     void finishHistory() const { m_history.finish(); }
 
 private:
+    PressResult pressCommand(KeyCommand command);
     PressResult pressDigit(int digit);
     PressResult pressPoint();
     PressResult placeConstant(KeyCommand command, double value);

@@ -28,8 +28,9 @@ StepHistory::~StepHistory()
 
 HistoryIssue StepHistory::record(CalcState &state, qsizetype textSize)
 {
+    // The counter is kept in the documents and may not wrap: the last step stays the last.
     if (state.stepcount == std::numeric_limits<qint32>::max())
-        return {};
+        return {HistoryProblem::CounterFull, {}, {}};
     ++state.stepcount;
     const int slot = slotOf(state.stepcount);
     std::unique_lock lock(m_mutex);
@@ -78,20 +79,74 @@ HistoryIssue StepHistory::write(Job job)
     return {};
 }
 
+HistoryIssue StepHistory::writeRecovery(Recovery what, CalcState state)
+{
+    if (what == Recovery::Drop) {
+        m_store.dropRecovery();
+        return {};
+    }
+    const QByteArray record = staterecord::write(state, slotOf(state.stepcount));
+    // Let go of the display text before the slow sync, so that the display need not copy it.
+    state = {};
+    if (record.size() > staterecord::kMaxBytes)
+        return {HistoryProblem::RecordTooLarge, {}, {}};
+    return m_store.keepRecovery(record);
+}
+
+void StepHistory::askRecovery(Recovery what, const CalcState &state)
+{
+    std::unique_lock lock(m_mutex);
+    // A store that cannot be written says so at the first record, not here.
+    if (what == Recovery::Keep && !m_prepared && m_store.prepare())
+        return;
+    if (m_writing == Writing::Here) {
+        lock.unlock();
+        writeRecovery(what, CalcState(state));
+        return;
+    }
+    // Only the latest counts: one that waits is replaced, so a long display is not queued twice.
+    m_recovery = what;
+    m_recoveryState = what == Recovery::Keep ? state : CalcState();
+    lock.unlock();
+    m_changed.notify_all();
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { writeBehind(); });
+}
+
+void StepHistory::keep(const CalcState &state)
+{
+    askRecovery(Recovery::Keep, state);
+}
+
+void StepHistory::drop()
+{
+    askRecovery(Recovery::Drop, {});
+}
+
 void StepHistory::writeBehind()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [&] { return m_stopping || !m_jobs.empty(); });
-        if (m_jobs.empty())
+        m_changed.wait(
+            lock, [&] { return m_stopping || !m_jobs.empty() || m_recovery != Recovery::None; });
+        if (m_jobs.empty() && m_recovery == Recovery::None)
             return;
-        Job job = std::move(m_jobs.front());
-        m_jobs.pop_front();
-        m_busy = true;
-        lock.unlock();
-        const HistoryIssue issue = write(std::move(job));
+        HistoryIssue issue;
+        const bool step = !m_jobs.empty();
+        (step ? m_busy : m_busyRecovery) = true;
+        if (!step) {
+            const Recovery what = std::exchange(m_recovery, Recovery::None);
+            CalcState state = std::exchange(m_recoveryState, {});
+            lock.unlock();
+            issue = writeRecovery(what, std::move(state));
+        } else {
+            Job job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            lock.unlock();
+            issue = write(std::move(job));
+        }
         lock.lock();
-        m_busy = false;
+        (step ? m_busy : m_busyRecovery) = false;
         if (issue && !m_late)
             m_late = issue;
         m_changed.notify_all();
@@ -101,7 +156,9 @@ void StepHistory::writeBehind()
 void StepHistory::finish() const
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_jobs.empty() && !m_busy; });
+    m_changed.wait(lock, [&] {
+        return m_jobs.empty() && !m_busy && m_recovery == Recovery::None && !m_busyRecovery;
+    });
 }
 
 void StepHistory::restart()
@@ -115,7 +172,11 @@ StepHistory::Back StepHistory::back(CalcState &state, QStringView shown)
 {
     if (state.stepcount < 2)
         return {};
-    finish();
+    // The records asked for, not the recovery record, which may be megabytes to sync.
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_jobs.empty() && !m_busy; });
+    }
     const int slot = slotOf(state.stepcount);
     Written written;
     {

@@ -49,6 +49,12 @@ public:
     // display text now: a record's text that still starts it need not be read again.
     Back back(CalcState &state, QStringView shown = {});
 
+    // Keeps `state`, with `state.snaptext` as its display text, as the store's recovery record;
+    // written behind like the records, after them, and only the latest one asked for.
+    void keep(const CalcState &state);
+    // Removes the recovery record, after the records asked for before.
+    void drop();
+
     // Forgets every step kept so far: going back stops at the next step recorded.
     void restart();
 
@@ -70,7 +76,11 @@ private:
         quint64 generation = 0;
     };
 
+    enum class Recovery { None, Keep, Drop };
+
     HistoryIssue write(Job job);
+    HistoryIssue writeRecovery(Recovery what, CalcState state);
+    void askRecovery(Recovery what, const CalcState &state);
     void writeBehind();
 
     StepStore &m_store;
@@ -84,7 +94,10 @@ private:
     // Raised by restart(): records asked for before it no longer count as steps to go back to.
     quint64 m_generation = 0;
     std::deque<Job> m_jobs;
-    bool m_busy = false; // a job is being written
+    Recovery m_recovery = Recovery::None; // waiting to be written after the jobs
+    CalcState m_recoveryState;
+    bool m_busy = false;         // a job is being written
+    bool m_busyRecovery = false; // the recovery record is being written or removed
     bool m_stopping = false;
     HistoryIssue m_late; // the first failure behind, not yet said
     std::thread m_thread;

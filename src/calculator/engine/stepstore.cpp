@@ -58,6 +58,66 @@ int openPrivateFolder(int at, const QString &name, const QString &path, HistoryI
     return fd.release();
 }
 
+// Writes `bytes` to a temporary file in the folder `dirFd` and renames it over `name`, so that
+// `name` holds either what it held or `bytes`, whatever stops the write. With `sync`, the data
+// and the folder reach the disk before this returns. Returns 0 or the errno of the failure.
+int replaceAt(int dirFd, const QString &name, const QByteArray &bytes, bool sync)
+{
+    const QByteArray target = QFile::encodeName(name);
+    const QByteArray temporary = QFile::encodeName(QLatin1Char('.') + name + QLatin1String(".new"));
+    ::unlinkat(dirFd, temporary.constData(), 0);
+    int error = 0;
+    {
+        const UniqueFd fd(::openat(dirFd, temporary.constData(),
+                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (fd.get() < 0)
+            return errno;
+        for (qsizetype done = 0; done < bytes.size() && error == 0;) {
+            const ssize_t n =
+                ::write(fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno != EINTR)
+                error = errno;
+            else if (n > 0)
+                done += n;
+        }
+        if (error == 0 && sync && ::fdatasync(fd.get()) != 0)
+            error = errno;
+    }
+    if (error == 0 && ::renameat(dirFd, temporary.constData(), dirFd, target.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlinkat(dirFd, temporary.constData(), 0);
+        return error;
+    }
+    if (sync)
+        ::fsync(dirFd);
+    return 0;
+}
+
+bool holdsRecovery(int dirFd)
+{
+    struct stat st = {};
+    return ::fstatat(dirFd, QFile::encodeName(recoveryName()).constData(), &st,
+                     AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Whether the folder `path` is the one that holds `document`.
+bool holdsDocument(const QString &path, const QString &document)
+{
+    if (document.isEmpty())
+        return false;
+    const QString folder = QFileInfo(QFileInfo(document).absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && folder == QFileInfo(path).canonicalFilePath();
+}
+
+std::unique_ptr<QLockFile> copyLock(const QString &stepsFolder, const QString &name)
+{
+    auto lock = std::make_unique<QLockFile>(stepsFolder + u'/' + name + QLatin1String(".lock"));
+    // A lock is stale only when its copy has ended, however long a copy runs.
+    lock->setStaleLockTime(0);
+    return lock;
+}
+
 } // namespace
 
 HistoryIssue MemoryStepStore::write(int slot, const QByteArray &record)
@@ -96,8 +156,19 @@ HistoryIssue FolderStepStore::claim()
         m_refused = {HistoryProblem::NoFolder, {}, {}};
         return m_refused;
     }
-    // The folders above are the user's cache: created as any program creates them.
-    QDir().mkpath(QFileInfo(m_stepsFolder).path());
+    // The folders above are the user's cache: created as any program creates them, and the
+    // first that cannot be is the one reported, with its reason (a read-only cache).
+    const QString above = QFileInfo(m_stepsFolder).path();
+    for (qsizetype at = above.indexOf(u'/', 1); at != -1 || !above.isEmpty();
+         at = above.indexOf(u'/', at + 1)) {
+        const QString part = at == -1 ? above : above.left(at);
+        if (::mkdir(QFile::encodeName(part).constData(), 0755) != 0 && errno != EEXIST) {
+            m_refused = {HistoryProblem::FolderFailed, part, systemReason(errno)};
+            return m_refused;
+        }
+        if (at == -1)
+            break;
+    }
     HistoryIssue issue;
     const UniqueFd steps(openPrivateFolder(AT_FDCWD, m_stepsFolder, m_stepsFolder, issue));
     if (steps.get() < 0) {
@@ -106,10 +177,10 @@ HistoryIssue FolderStepStore::claim()
     }
     for (int copy = 1; copy <= kMaxCopies; ++copy) {
         const QString name = QString::number(copy);
-        auto lock =
-            std::make_unique<QLockFile>(m_stepsFolder + u'/' + name + QLatin1String(".lock"));
-        // A lock is stale only when its copy has ended, however long a copy runs.
-        lock->setStaleLockTime(0);
+        const QString path = m_stepsFolder + u'/' + name;
+        if (holdsDocument(path, m_document))
+            continue;
+        auto lock = copyLock(m_stepsFolder, name);
         if (!lock->tryLock(0)) {
             if (lock->error() == QLockFile::LockFailedError)
                 continue;
@@ -118,15 +189,17 @@ HistoryIssue FolderStepStore::claim()
                          denied ? systemReason(EACCES) : QString()};
             return m_refused;
         }
-        const QString path = m_stepsFolder + u'/' + name;
         const int fd = openPrivateFolder(steps.get(), name, path, issue);
         if (fd < 0) {
             m_refused = issue;
             return m_refused;
         }
-        // What a copy that ended left behind is not ours to read.
-        for (int slot = 1; slot <= kSteps; ++slot)
-            ::unlinkat(fd, QFile::encodeName(slotName(slot)).constData(), 0);
+        // Unsaved work of a copy that ended waits there for the user's answer. Its old slots
+        // are left alone: the history reads back only what this copy wrote.
+        if (holdsRecovery(fd)) {
+            ::close(fd);
+            continue;
+        }
         m_copyFd = fd;
         m_copyFolder = path;
         m_lock = std::move(lock);
@@ -143,35 +216,40 @@ HistoryIssue FolderStepStore::write(int slot, const QByteArray &record)
             return issue;
     }
     const QString path = slotPath(slot);
-    const UniqueFd fd(::openat(m_copyFd, QFile::encodeName(slotName(slot)).constData(),
-                               O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                               0600));
-    if (fd.get() < 0) {
-        if (errno == ELOOP)
-            return {HistoryProblem::SlotNotRegular, path, {}};
-        return {HistoryProblem::WriteFailed, path, systemReason(errno)};
-    }
+    const QByteArray name = QFile::encodeName(slotName(slot));
+    // What stands in the slot must be a file of this copy's: anything else was planted there.
     struct stat st = {};
-    if (::fstat(fd.get(), &st) != 0)
+    if (::fstatat(m_copyFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return {HistoryProblem::WriteFailed, path, systemReason(EISDIR)};
+        if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1)
+            return {HistoryProblem::SlotNotRegular, path, {}};
+    } else if (errno != ENOENT) {
         return {HistoryProblem::WriteFailed, path, systemReason(errno)};
-    // A second name for the file would let the write land outside the folder.
-    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1)
-        return {HistoryProblem::SlotNotRegular, path, {}};
-    // Overwritten in place and then cut to length: truncating first costs a hundred times more on
-    // ext4, and this runs on every operator key.
-    qsizetype done = 0;
-    while (done < record.size()) {
-        const ssize_t n =
-            ::write(fd.get(), record.constData() + done, size_t(record.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return {HistoryProblem::WriteFailed, path, systemReason(errno)};
-        done += n;
     }
-    if (::ftruncate(fd.get(), off_t(record.size())) != 0)
-        return {HistoryProblem::WriteFailed, path, systemReason(errno)};
+    // Not synced: a slot is worth a key press, and the rename keeps it whole.
+    if (const int error = replaceAt(m_copyFd, slotName(slot), record, false))
+        return {HistoryProblem::WriteFailed, path, systemReason(error)};
     return {};
+}
+
+HistoryIssue FolderStepStore::keepRecovery(const QByteArray &record)
+{
+    if (m_copyFd < 0) {
+        if (HistoryIssue issue = claim())
+            return issue;
+    }
+    if (const int error = replaceAt(m_copyFd, recoveryName(), record, true))
+        return {HistoryProblem::WriteFailed, m_copyFolder + u'/' + recoveryName(),
+                systemReason(error)};
+    return {};
+}
+
+void FolderStepStore::dropRecovery()
+{
+    if (m_copyFd >= 0 &&
+        ::unlinkat(m_copyFd, QFile::encodeName(recoveryName()).constData(), 0) == 0)
+        ::fsync(m_copyFd);
 }
 
 HistoryIssue FolderStepStore::read(int slot, QByteArray &record)
@@ -194,4 +272,50 @@ HistoryIssue FolderStepStore::read(int slot, QByteArray &record)
         break;
     }
     return {HistoryProblem::BackUnreadable, path, file.reason};
+}
+
+LeftRecovery::LeftRecovery(QString path, QByteArray record, std::unique_ptr<QLockFile> lock)
+    : m_path(std::move(path)), m_record(std::move(record)), m_lock(std::move(lock))
+{
+}
+
+LeftRecovery::LeftRecovery(LeftRecovery &&) noexcept = default;
+LeftRecovery::~LeftRecovery() = default;
+
+void LeftRecovery::discard()
+{
+    QFile::remove(m_path);
+}
+
+std::vector<LeftRecovery> findLeftRecoveries(const QString &stepsFolder)
+{
+    std::vector<LeftRecovery> found;
+    if (stepsFolder.isEmpty())
+        return found;
+    const QString folder = QDir::cleanPath(stepsFolder);
+    HistoryIssue issue;
+    struct stat st = {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+        return found;
+    const UniqueFd steps(openPrivateFolder(AT_FDCWD, folder, folder, issue));
+    if (steps.get() < 0)
+        return found;
+    for (int copy = 1; copy <= kMaxCopies; ++copy) {
+        const QString name = QString::number(copy);
+        if (::fstatat(steps.get(), QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) !=
+            0)
+            continue;
+        auto lock = copyLock(folder, name);
+        if (!lock->tryLock(0))
+            continue;
+        const UniqueFd fd(openPrivateFolder(steps.get(), name, folder + u'/' + name, issue));
+        if (fd.get() < 0 || !holdsRecovery(fd.get()))
+            continue;
+        const QString path = folder + u'/' + name + u'/' + recoveryName();
+        yaoshi::FileBytes file =
+            yaoshi::readRegularFile(path, staterecord::kMaxBytes, yaoshi::Links::Refuse);
+        if (file.error == yaoshi::ReadError::None)
+            found.emplace_back(path, std::move(file.bytes), std::move(lock));
+    }
+    return found;
 }

@@ -73,6 +73,8 @@ QString historyDetail(const HistoryIssue &issue)
         return at(QStringLiteral("文件") + tooLarge);
     case HistoryProblem::BackChanged:
         return QStringLiteral("记录已被改动");
+    case HistoryProblem::CounterFull:
+        break;
     }
     return {};
 }
@@ -92,6 +94,9 @@ QString historyText(const HistoryIssue &issue)
     case HistoryProblem::SlotNotRegular:
         return QStringLiteral("无法记录计算步骤（%1），“上一步”将无法使用")
             .arg(historyDetail(issue));
+    case HistoryProblem::CounterFull:
+        return QStringLiteral("计算步骤已达 2147483647 步的上限，此后的步骤不再记录，"
+                              "“上一步”只能回到此前的步骤");
     case HistoryProblem::BackNotRegular:
     case HistoryProblem::BackUnreadable:
     case HistoryProblem::BackTooLarge:
@@ -248,4 +253,14 @@ QString printFailureText(const PrintOutcome &outcome)
             .arg(outcome.page);
     }
     return {};
+}
+
+QString recoveryQuestionText()
+{
+    return QStringLiteral("上次的计算没有保存，要恢复吗？");
+}
+
+QString recoveryFailedText(const staterecord::ReadResult &result)
+{
+    return QStringLiteral("无法恢复上次的计算：%1").arg(recordErrorText(result));
 }

@@ -45,3 +45,9 @@ PrintedText printedText(const QString &text, const QString &docname);
 
 // Why printing stopped; empty when it printed or was cancelled.
 QString printFailureText(const PrintOutcome &outcome);
+
+// Asked at start for each calculation a copy that ended left unsaved.
+QString recoveryQuestionText();
+
+// Why a recovery record could not be taken back.
+QString recoveryFailedText(const staterecord::ReadResult &result);

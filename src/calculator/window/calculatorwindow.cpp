@@ -55,10 +55,15 @@ QFont faceFont(Face face, const QFont &windowFont)
 
 CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder,
                                    WindowOpeners openers, QWidget *parent)
-    : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)),
-      m_display([this] { m_calc.markChanged(); }), m_steps(stepFolder),
-      m_calc(m_display, m_steps, StepHistory::Writing::Behind)
+    : QMainWindow(parent), m_platform(platform), m_openers(std::move(openers)), m_display([this] {
+          m_calc.markChanged();
+          keepSoon();
+      }),
+      m_steps(stepFolder), m_calc(m_display, m_steps, StepHistory::Writing::Behind)
 {
+    m_recoveryTimer.setSingleShot(true);
+    m_recoveryTimer.setInterval(1000);
+    connect(&m_recoveryTimer, &QTimer::timeout, this, [this] { m_calc.keepRecovery(); });
     setObjectName(QStringLiteral("Frm1"));
     setWindowTitle(QStringLiteral("曜石.1.0"));
 }
@@ -323,6 +328,58 @@ bool CalculatorWindow::keyDown(const QKeyEvent &key)
 void CalculatorWindow::press(KeyCommand command)
 {
     report(pressMessage(m_calc.press(command)));
+    if (m_calc.state().changed)
+        keepSoon();
+}
+
+void CalculatorWindow::keepSoon()
+{
+    // Not restarted by later changes, so typing without a pause is kept too.
+    if (!m_recoveryTimer.isActive())
+        m_recoveryTimer.start();
+}
+
+bool CalculatorWindow::recover(const QByteArray &record)
+{
+    if (!isLoaded())
+        load();
+    if (m_calc.hasUnsavedWork() && !newDocument())
+        return false;
+    if (const staterecord::ReadResult read = m_calc.recoverDocument(record); !read.ok()) {
+        report(recoveryFailedText(read));
+        return false;
+    }
+    // Kept in this copy's folder before the one it came from is deleted.
+    m_calc.finishHistory();
+    return true;
+}
+
+bool CalculatorWindow::commitData(bool mayAsk)
+{
+    if (!m_calc.hasUnsavedWork())
+        return true;
+    if (!mayAsk) {
+        keepWork();
+        return true;
+    }
+    switch (askToSave()) {
+    case Platform::Answer::Yes:
+        return saveDocument();
+    case Platform::Answer::No:
+        m_calc.setChanged(false);
+        return true;
+    case Platform::Answer::Cancel:
+    case Platform::Answer::Ok:
+        break;
+    }
+    return false;
+}
+
+void CalculatorWindow::keepWork()
+{
+    m_recoveryTimer.stop();
+    m_calc.keepRecovery();
+    m_calc.finishHistory();
 }
 
 void CalculatorWindow::report(const QString &message)
@@ -331,13 +388,18 @@ void CalculatorWindow::report(const QString &message)
         m_platform.showMessage(this, message, messageTitle(), Platform::Buttons::Ok);
 }
 
+Platform::Answer CalculatorWindow::askToSave()
+{
+    return m_platform.showMessage(this, savePromptText(), messageTitle(),
+                                  Platform::Buttons::YesNoCancel);
+}
+
 bool CalculatorWindow::newDocument()
 {
     if (m_display.isEmpty())
         return true;
     if (m_calc.state().changed) {
-        switch (m_platform.showMessage(this, savePromptText(), messageTitle(),
-                                       Platform::Buttons::YesNoCancel)) {
+        switch (askToSave()) {
         case Platform::Answer::Yes:
             if (!saveDocument())
                 return false;
@@ -370,6 +432,7 @@ bool CalculatorWindow::openPath(const QString &path)
 {
     if (!isLoaded())
         load();
+    m_steps.keepClearOf(path);
     const yaoshi::FileBytes file = yaoshi::readRegularFile(path, staterecord::kMaxBytes);
     QString error = readErrorText(file);
     if (error.isEmpty()) {

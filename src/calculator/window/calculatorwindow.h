@@ -4,13 +4,14 @@
 #include "calculator/engine/keytable.h"
 #include "calculator/window/textboxdisplay.h"
 #include "platform/openers.h"
+#include "platform/platform.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <optional>
 
-class Platform;
 class QKeyEvent;
 
 // The calculator window. The object lives for the whole run and keeps the calculation; its
@@ -39,6 +40,17 @@ public:
     // window stays as it was; returns whether the document was opened.
     bool openPath(const QString &path);
 
+    // Unsaved work survives the program: the recovery record is written a moment after each
+    // change, at once with each step, and removed once nothing is unsaved.
+    // Takes over the recovery record a copy that ended left, after the save prompt if this
+    // window has unsaved work; false when the user cancelled or the record did not read.
+    bool recover(const QByteArray &record);
+    // The session is ending: with `mayAsk` the save prompt (false when cancelled), otherwise
+    // the recovery record is written.
+    bool commitData(bool mayAsk);
+    // Writes the recovery record, or removes it when nothing is unsaved, and waits for it.
+    void keepWork();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -55,9 +67,12 @@ private:
     bool keyDown(const QKeyEvent &key);
     void press(KeyCommand command);
     void report(const QString &message);
+    // Asks for the recovery record within a second.
+    void keepSoon();
 
     // Document commands. Each returns false when the user cancelled or a write failed, so that
     // the command that asked for it stops too.
+    Platform::Answer askToSave();
     bool newDocument();
     void openDocument();
     bool saveDocument();
@@ -77,4 +92,5 @@ private:
     std::optional<QKeyCombination> m_pressedChord;
     QPointer<QPlainTextEdit> m_text;
     QPointer<QWidget> m_modeButton;
+    QTimer m_recoveryTimer;
 };
