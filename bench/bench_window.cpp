@@ -4,7 +4,7 @@
 #include "calculator/engine/staterecord.h"
 #include "calculator/window/calculatorwindow.h"
 #include "support/scriptedplatform.h"
-#include "widgets/plaintextbox.h"
+#include "widgets/longlineedit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -179,7 +179,7 @@ public:
     {
         const QTextDocument *doc = box()->document();
         qsizetype length = doc->characterCount() - 1;
-        for (QTextBlock b = doc->lastBlock(); PlainTextBox::continuesLine(b); b = b.previous())
+        for (QTextBlock b = doc->lastBlock(); LongLineEdit::continuesLine(b); b = b.previous())
             --length;
         return length;
     }

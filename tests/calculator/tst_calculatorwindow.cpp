@@ -1,10 +1,11 @@
 #include "calculator/engine/staterecord.h"
-#include "calculator/window/linepieces.h"
 #include "help/helpwindow.h"
+#include "widgets/longlineedit.h"
 #include "widgets/plaintextbox.h"
 #include "windowfixture.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QClipboard>
 #include <QMimeData>
 #include <QScrollBar>
@@ -288,6 +289,9 @@ void TestCalculatorWindow::editsInALongLine_data()
     row("all replaced and undone", "start", "C-a x C-z");
     // Three clicks on the caret select its paragraph.
     row("line selected with three clicks and copied", "start", "Triple C-c C-End C-v");
+    row("number the break cuts selected with two clicks", "start", "Double C-c C-End C-v");
+    row("two clicks after the break", "start", "Right Right Double");
+    row("two clicks before the break", "start", "Left Left Double");
     row("line with a line after it selected with three clicks and copied", "start",
         "C-End Return x Up Triple C-c C-End C-v");
     row("typed at the end and undone", "start",
@@ -303,8 +307,8 @@ void TestCalculatorWindow::editsInALongLine()
     QFETCH(QString, keys);
     QFETCH(QString, added);
     CalcState s;
-    while (s.snaptext.size() < 5 * LinePieces::kLength)
-        s.snaptext += QStringLiteral(" 12+345*6-78.9/10");
+    while (s.snaptext.size() < 5 * LongLineEdit::kPieceLength)
+        s.snaptext += QStringLiteral(" 12+34567890123456789*6-78.9/10");
     s.stepcount = 1;
     QFile doc(file("long.txt"));
     QVERIFY(doc.open(QIODevice::WriteOnly));
@@ -318,6 +322,7 @@ void TestCalculatorWindow::editsInALongLine()
         display()->resize(display()->width() - 7, display()->height());
         QCoreApplication::processEvents();
     };
+    // "Double" and "Triple" click twice or three times on the caret.
     const auto typeAt = [this, keys](int position) {
         if (position >= 0) {
             type(QStringLiteral("Click"));
@@ -325,19 +330,43 @@ void TestCalculatorWindow::editsInALongLine()
             caret.setPosition(position);
             display()->setTextCursor(caret);
         }
-        const QStringList parts = keys.split(QStringLiteral("Triple"));
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            if (i > 0) {
-                const QPoint at = display()->cursorRect().center();
-                QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, at);
-                QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, at);
+        QStringList typed;
+        QStringList tokens = keys.split(u' ', Qt::SkipEmptyParts);
+        tokens.append(QString());
+        for (const QString &token : std::as_const(tokens)) {
+            if (token != u"Double" && token != u"Triple" && !token.isEmpty()) {
+                typed.append(token);
+                continue;
             }
-            type(parts[i]);
+            type(typed.join(u' '));
+            typed.clear();
+            const QPoint at = display()->cursorRect().center();
+            if (!token.isEmpty())
+                QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, at);
+            if (token == u"Triple")
+                QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, at);
         }
         QCoreApplication::processEvents();
-        // Where the view rests depends on how it got there, except with the caret at the end.
+        // The text, and the text, caret and selection a screen reader gets, in places of the
+        // line; where the view rests depends on how it got there, except with the caret at the
+        // end.
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(display());
+        QAccessibleTextInterface *readerText = reader->textInterface();
+        int selectionStart = -1;
+        int selectionEnd = -1;
+        readerText->selection(0, &selectionStart, &selectionEnd);
+        const QString shown = text();
         return std::pair(
-            text(), display()->textCursor().atEnd() ? display()->verticalScrollBar()->value() : -1);
+            shown,
+            QStringList{readerText->text(0, readerText->characterCount()) == shown
+                            ? QStringLiteral("read as shown")
+                            : readerText->text(0, readerText->characterCount()),
+                        QStringLiteral("caret %1").arg(readerText->cursorPosition()),
+                        QStringLiteral("selected %1 to %2").arg(selectionStart).arg(selectionEnd),
+                        QStringLiteral("scrolled %1")
+                            .arg(display()->textCursor().atEnd()
+                                     ? display()->verticalScrollBar()->value()
+                                     : -1)});
     };
 
     open(file("long.txt"));
@@ -345,11 +374,14 @@ void TestCalculatorWindow::editsInALongLine()
     // Scrolled to its end as the line held whole is, the margin below it in view.
     QCOMPARE(display()->verticalScrollBar()->value(), display()->verticalScrollBar()->maximum());
     const QTextBlock piece = display()->document()->lastBlock();
-    QVERIFY(PlainTextBox::continuesLine(piece));
+    QVERIFY(LongLineEdit::continuesLine(piece));
     const int place = piece.position() - (display()->document()->blockCount() - 1);
-    const auto [shown, scrolled] = typeAt(at.isEmpty()     ? -1
-                                          : at == u"start" ? piece.position()
-                                                           : piece.position() - 1);
+    // The break cuts a number, as two clicks on it find.
+    QVERIFY(piece.text().front().isDigit() && piece.previous().text().back().isDigit());
+    const auto [shown, seen] = typeAt(at.isEmpty()     ? -1
+                                      : at == u"start" ? piece.position()
+                                                       : piece.position() - 1);
+    QCOMPARE(seen.front(), QStringLiteral("read as shown"));
     if (at.isEmpty())
         QCOMPARE(shown, line + added);
     saveAs(file("saved.txt"));
@@ -379,9 +411,9 @@ void TestCalculatorWindow::editsInALongLine()
         open(file("long.txt"));
         joinPieces();
         QCOMPARE(display()->document()->blockCount(), 1);
-        const auto [wholeShown, wholeScrolled] = typeAt(place);
+        const auto [wholeShown, wholeSeen] = typeAt(place);
         QCOMPARE(wholeShown, shown);
-        QCOMPARE(wholeScrolled, scrolled);
+        QCOMPARE(wholeSeen, seen);
     }
 }
 

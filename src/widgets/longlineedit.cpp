@@ -1,0 +1,467 @@
+#include "widgets/longlineedit.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <tuple>
+
+namespace
+{
+
+// An object type that no text object has, so that nothing but this mark reads it.
+constexpr int kPieceBreak = QTextFormat::UserObject + 0x2029;
+
+QTextCharFormat pieceBreakFormat()
+{
+    QTextCharFormat format;
+    format.setObjectType(kPieceBreak);
+    return format;
+}
+
+// The caret on each side of a break between pieces is at one place in the line. A key that moves
+// over or deletes one character first crosses such a break, so that it acts on the character
+// beyond it, as in a line held whole.
+enum class Side { None, Before, After };
+
+bool selects(const QKeyEvent *event)
+{
+    return event->matches(QKeySequence::SelectPreviousChar) ||
+           event->matches(QKeySequence::SelectNextChar);
+}
+
+Side sideToCross(const QKeyEvent *event, const QTextCursor &cursor)
+{
+    if (cursor.hasSelection() && !selects(event))
+        return Side::None;
+    const bool back = event->matches(QKeySequence::MoveToPreviousChar) ||
+                      event->matches(QKeySequence::SelectPreviousChar) ||
+                      (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier);
+    const bool forward = event->matches(QKeySequence::MoveToNextChar) ||
+                         event->matches(QKeySequence::SelectNextChar) ||
+                         (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier);
+    if (back && cursor.atBlockStart() && LongLineEdit::continuesLine(cursor.block()))
+        return Side::Before;
+    if (forward && cursor.atBlockEnd() && LongLineEdit::continuesLine(cursor.block().next()))
+        return Side::After;
+    return Side::None;
+}
+
+// The caret's piece with the pieces next to it, as one text: where words are looked for.
+struct Neighbourhood {
+    QTextBlock first;
+    QTextBlock last;
+    QString text;
+    int start = 0; // box position of the text's first character
+};
+
+Neighbourhood neighbourhood(const QTextBlock &block)
+{
+    Neighbourhood n;
+    n.first = LongLineEdit::continuesLine(block) ? block.previous() : block;
+    n.last = LongLineEdit::continuesLine(block.next()) ? block.next() : block;
+    n.start = n.first.position();
+    for (QTextBlock b = n.first;; b = b.next()) {
+        n.text += b.text();
+        if (b == n.last)
+            break;
+    }
+    return n;
+}
+
+// The box position of `offset` in the neighbourhood's text; at a break, the start of the piece
+// after it.
+int boxPositionIn(const Neighbourhood &n, int offset)
+{
+    for (QTextBlock b = n.first;; b = b.next()) {
+        if (offset < b.length() - 1 || b == n.last)
+            return b.position() + offset;
+        offset -= b.length() - 1;
+    }
+}
+
+int offsetIn(const Neighbourhood &n, int position)
+{
+    int offset = 0;
+    for (QTextBlock b = n.first; b != n.last && position >= b.next().position(); b = b.next())
+        offset += b.length() - 1;
+    const QTextBlock at = n.first.document()->findBlock(position);
+    return offset + position - at.position();
+}
+
+} // namespace
+
+int linePosition(const QList<int> &breaks, int boxPosition)
+{
+    // A break at `b` stands between box positions b and b + 1, which are one place.
+    const auto before = std::lower_bound(breaks.cbegin(), breaks.cend(), boxPosition);
+    return boxPosition - int(before - breaks.cbegin());
+}
+
+int boxPosition(const QList<int> &breaks, int linePosition)
+{
+    int position = linePosition;
+    for (const int b : breaks) {
+        if (b >= position)
+            break;
+        ++position;
+    }
+    // At a break, the start of the piece after it.
+    if (std::binary_search(breaks.cbegin(), breaks.cend(), position))
+        ++position;
+    return position;
+}
+
+LongLineEdit::LongLineEdit(QWidget *parent) : QPlainTextEdit(parent)
+{
+    QAccessible::installFactory(&LongLineEdit::accessibleFactory);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &LongLineEdit::keepCaretLayout);
+}
+
+bool LongLineEdit::continuesLine(const QTextBlock &block)
+{
+    // A paragraph's character format is that of the break before it.
+    return block.isValid() && block.blockNumber() > 0 &&
+           block.charFormat().objectType() == kPieceBreak;
+}
+
+QString LongLineEdit::withoutPieceBreaks(const QTextDocument *doc, QString text, int from)
+{
+    const int to = from + int(text.size());
+    // From the end, so that what is still to be removed keeps its place.
+    QTextBlock block = doc->findBlock(to);
+    for (; block.isValid() && block.position() > from; block = block.previous()) {
+        if (block.position() <= to && continuesLine(block))
+            text.remove(block.position() - 1 - from, 1);
+    }
+    return text;
+}
+
+QList<int> LongLineEdit::pieceBreakPositions() const
+{
+    QList<int> breaks;
+    for (const QTextBlock &b : continuations())
+        breaks.prepend(b.position() - 1);
+    return breaks;
+}
+
+QString LongLineEdit::lineText() const
+{
+    return withoutPieceBreaks(document(), toPlainText(), 0);
+}
+
+void LongLineEdit::recountPieces()
+{
+    m_breaks = 0;
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+        m_breaks += continuesLine(b);
+}
+
+int LongLineEdit::pieceBreaksAfter(int position) const
+{
+    int found = 0;
+    for (QTextBlock b = document()->lastBlock();
+         found < m_breaks && b.isValid() && b.position() > position; b = b.previous())
+        found += continuesLine(b);
+    return found;
+}
+
+bool LongLineEdit::piecesWidthChanged() const
+{
+    return m_breaks > 0 && viewport()->width() != m_width;
+}
+
+QList<QTextBlock> LongLineEdit::continuations() const
+{
+    QList<QTextBlock> found;
+    for (QTextBlock b = document()->lastBlock(); b.isValid() && int(found.size()) < m_breaks;
+         b = b.previous()) {
+        if (continuesLine(b))
+            found.append(b);
+    }
+    return found;
+}
+
+QTextBlock LongLineEdit::firstPiece() const
+{
+    const QList<QTextBlock> pieces = continuations();
+    return pieces.isEmpty() ? QTextBlock() : pieces.back().previous();
+}
+
+bool LongLineEdit::splitLast()
+{
+    QTextDocument *doc = document();
+    const QTextBlock last = doc->lastBlock();
+    if (last.length() - 1 < 2 * kPieceLength)
+        return false;
+    doc->documentLayout()->blockBoundingRect(last); // lays it out if it is not
+    const QTextLayout *layout = last.layout();
+    QList<int> cuts;
+    // Lines in each piece but the last.
+    QList<int> lines;
+    for (int i = 1, pieceStart = 0, pieceLine = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const int start = line.textStart();
+        // The box sets its scroll range from the heights of the last paragraphs in whole pixels:
+        // pieces of whole pixels each add up as the lines of one paragraph do.
+        if (start - pieceStart >= kPieceLength && line.y() == std::floor(line.y())) {
+            cuts.append(start);
+            lines.append(i - pieceLine);
+            pieceStart = start;
+            pieceLine = i;
+        }
+    }
+    if (cuts.isEmpty())
+        return false;
+    lines.append(layout->lineCount() - std::accumulate(lines.cbegin(), lines.cend(), 0));
+    const int value = verticalScrollBar()->value();
+    m_width = viewport()->width();
+    const int at = last.position();
+    const QTextBlockFormat format = last.blockFormat();
+    QTextCursor cursor(doc);
+    cursor.joinPreviousEditBlock();
+    // From the end, so that the places still to cut keep their positions.
+    for (auto it = cuts.crbegin(); it != cuts.crend(); ++it) {
+        cursor.setPosition(at + *it);
+        cursor.insertBlock(format, pieceBreakFormat());
+    }
+    cursor.endEditBlock();
+    m_breaks += int(cuts.size());
+    // The pieces are laid out as they come into view; meanwhile they count the lines they hold.
+    QTextBlock piece = doc->findBlock(at);
+    for (const int count : lines) {
+        piece.setLineCount(count);
+        piece = piece.next();
+    }
+    showLineCounts(value);
+    return true;
+}
+
+void LongLineEdit::joinPieces()
+{
+    if (m_breaks == 0)
+        return;
+    QTextDocument *doc = document();
+    const int value = verticalScrollBar()->value();
+    QList<int> breaks;
+    for (const QTextBlock &b : continuations())
+        breaks.append(b.position() - 1);
+    QTextCursor cursor(doc);
+    cursor.joinPreviousEditBlock();
+    for (const int at : breaks) {
+        cursor.setPosition(at);
+        cursor.deleteChar();
+    }
+    cursor.endEditBlock();
+    m_breaks = 0;
+    // Each break taken out joined the paragraph that held it to the one after; laid out now, it
+    // counts its lines.
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    for (const int at : breaks)
+        layout->blockBoundingRect(doc->findBlock(at));
+    showLineCounts(value);
+}
+
+void LongLineEdit::layOutPieces()
+{
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    for (const QTextBlock &b : continuations()) {
+        layout->blockBoundingRect(b);
+        layout->blockBoundingRect(b.previous());
+    }
+    showLineCounts(verticalScrollBar()->value());
+}
+
+void LongLineEdit::dropEmptyEnd()
+{
+    const QTextBlock last = document()->lastBlock();
+    if (last.length() != 1 || !continuesLine(last))
+        return;
+    QTextCursor cursor(last);
+    cursor.joinPreviousEditBlock();
+    cursor.deletePreviousChar();
+    cursor.endEditBlock();
+    --m_breaks;
+}
+
+// A change over several paragraphs leaves each counted as one line. With their lines counted
+// again, the scroll bar keeps its range and place.
+void LongLineEdit::showLineCounts(int scrollValue)
+{
+    // The same size again: the box sets its scroll bars from the line counts.
+    QResizeEvent resize(viewport()->size(), viewport()->size());
+    QCoreApplication::sendEvent(viewport(), &resize);
+    verticalScrollBar()->setValue(scrollValue);
+}
+
+void LongLineEdit::showCaret(int scrolledFrom)
+{
+    ensureCursorVisible();
+    keepMarginBelowCaret(scrolledFrom);
+    keepCaretLayout();
+}
+
+// While the caret is in the document's first paragraph, the box scrolls the document's margin
+// into view below it too. A first line held in pieces is one paragraph to the user.
+void LongLineEdit::keepMarginBelowCaret(int scrolledFrom)
+{
+    QScrollBar *bar = verticalScrollBar();
+    QTextBlock block = textCursor().block();
+    if (bar->value() <= scrolledFrom || !continuesLine(block))
+        return;
+    while (continuesLine(block))
+        block = block.previous();
+    if (block.blockNumber() == 0 &&
+        cursorRect().bottom() + document()->documentMargin() >= viewport()->height())
+        bar->setValue(bar->value() + 1);
+}
+
+void LongLineEdit::keepCaretLayout()
+{
+    const QTextBlock block = textCursor().block();
+    if (!m_caretBlock.isNull() && m_caretBlock.block() == block)
+        return;
+    // A paragraph the caret left gives its shaped text back at its next layout.
+    if (!m_caretBlock.isNull() && m_caretBlock.block().layout())
+        m_caretBlock.block().layout()->setCacheEnabled(false);
+    m_caretBlock = QTextCursor(block);
+    block.layout()->setCacheEnabled(true);
+}
+
+QMimeData *LongLineEdit::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    const QTextBlock first = document()->findBlock(cursor.selectionStart());
+    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
+    bool breaksInside = false;
+    for (QTextBlock b = first.next();
+         !breaksInside && b.isValid() && b.blockNumber() <= last.blockNumber(); b = b.next())
+        breaksInside = continuesLine(b);
+    if (!breaksInside)
+        return QPlainTextEdit::createMimeDataFromSelection();
+    auto *data = new QMimeData;
+    QString text = cursor.selection().toPlainText();
+    data->setText(withoutPieceBreaks(document(), std::move(text), cursor.selectionStart()));
+    return data;
+}
+
+// Word moves and deletions find their words in the caret's piece and the pieces next to it, as
+// they would in the line held whole; Qt's own stop at the end of every paragraph.
+bool LongLineEdit::wordKey(const QKeyEvent *event)
+{
+    enum class Act { None, Move, Select, Delete } act = Act::None;
+    bool forward = true;
+    for (const auto &[key, a, f] :
+         {std::tuple(QKeySequence::MoveToNextWord, Act::Move, true),
+          std::tuple(QKeySequence::MoveToPreviousWord, Act::Move, false),
+          std::tuple(QKeySequence::SelectNextWord, Act::Select, true),
+          std::tuple(QKeySequence::SelectPreviousWord, Act::Select, false),
+          std::tuple(QKeySequence::DeleteEndOfWord, Act::Delete, true),
+          std::tuple(QKeySequence::DeleteStartOfWord, Act::Delete, false)}) {
+        if (act == Act::None && event->matches(key)) {
+            act = a;
+            forward = f;
+        }
+    }
+    QTextCursor cursor = textCursor();
+    const Neighbourhood n = neighbourhood(cursor.block());
+    if (act == Act::None || (act == Act::Delete && cursor.hasSelection()) || n.first == n.last)
+        return false;
+    const int offset = offsetIn(n, cursor.position());
+    const QTextLayout words(n.text);
+    const int target = forward ? words.nextCursorPosition(offset, QTextLayout::SkipWords)
+                               : words.previousCursorPosition(offset, QTextLayout::SkipWords);
+    if (target == offset)
+        return false;
+    cursor.setPosition(boxPositionIn(n, target),
+                       act == Act::Move ? QTextCursor::MoveAnchor : QTextCursor::KeepAnchor);
+    if (act == Act::Delete)
+        cursor.removeSelectedText();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
+}
+
+// A third click selects the paragraph under the pointer: a line held in pieces, whole.
+void LongLineEdit::mousePressEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mousePressEvent(event);
+    QTextCursor cursor = textCursor();
+    QTextBlock first = document()->findBlock(cursor.selectionStart());
+    QTextBlock last = first;
+    // The selection may take in the line break after the paragraph.
+    const int breakAfter = cursor.selectionEnd() - (first.position() + first.length() - 1);
+    if (!cursor.hasSelection() || cursor.selectionStart() != first.position() || breakAfter < 0 ||
+        breakAfter > 1)
+        return;
+    while (continuesLine(first))
+        first = first.previous();
+    while (continuesLine(last.next()))
+        last = last.next();
+    if (first == last)
+        return;
+    cursor.setPosition(first.position());
+    cursor.setPosition(last.position() + last.length() - 1 + breakAfter, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+// A double click selects the word under the pointer, found in the line as the user reads it.
+void LongLineEdit::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QTextCursor clicked = cursorForPosition(event->position().toPoint());
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    QTextCursor cursor = textCursor();
+    const Neighbourhood n = neighbourhood(clicked.block());
+    if (!cursor.hasSelection() || n.first == n.last)
+        return;
+    QTextDocument line(n.text);
+    QTextCursor word(&line);
+    word.setPosition(offsetIn(n, clicked.position()));
+    word.select(QTextCursor::WordUnderCursor);
+    if (!word.hasSelection())
+        return;
+    cursor.setPosition(boxPositionIn(n, word.selectionStart()));
+    // The end of the word stays before a break, in the piece that holds its last character.
+    cursor.setPosition(boxPositionIn(n, word.selectionEnd() - 1) + 1, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+void LongLineEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (const int scrolledFrom = verticalScrollBar()->value(); wordKey(event)) {
+        keepMarginBelowCaret(scrolledFrom);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    if (const Side side = sideToCross(event, cursor); side != Side::None) {
+        cursor.movePosition(side == Side::Before ? QTextCursor::PreviousCharacter
+                                                 : QTextCursor::NextCharacter,
+                            selects(event) ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        setTextCursor(cursor);
+    }
+    const int scrolledFrom = verticalScrollBar()->value();
+    QPlainTextEdit::keyPressEvent(event);
+    keepMarginBelowCaret(scrolledFrom);
+    // End on a line that wraps stops before a blank at its end; a piece's last line wraps too.
+    const bool selectsToEnd = event->matches(QKeySequence::SelectEndOfLine);
+    if (selectsToEnd || event->matches(QKeySequence::MoveToEndOfLine)) {
+        cursor = textCursor();
+        const QString text = cursor.block().text();
+        if (cursor.atBlockEnd() && continuesLine(cursor.block().next()) && !text.isEmpty() &&
+            text.back().isSpace()) {
+            cursor.movePosition(QTextCursor::PreviousCharacter,
+                                selectsToEnd ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+            setTextCursor(cursor);
+        }
+    }
+}
