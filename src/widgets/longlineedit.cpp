@@ -99,6 +99,38 @@ int offsetIn(const Neighbourhood &n, int position)
     return offset + position - at.position();
 }
 
+// The direction of the first letter with a strong direction from `block` on through the pieces
+// that continue its line; automatic when there is none.
+Qt::LayoutDirection lineDirection(QTextBlock block)
+{
+    for (; block.isValid(); block = block.next()) {
+        for (const QChar c : block.text()) {
+            switch (c.direction()) {
+            case QChar::DirL:
+                return Qt::LeftToRight;
+            case QChar::DirR:
+            case QChar::DirAL:
+                return Qt::RightToLeft;
+            default:
+                break;
+            }
+        }
+        if (!LongLineEdit::continuesLine(block.next()))
+            break;
+    }
+    return Qt::LayoutDirectionAuto;
+}
+
+void setDirection(QTextCursor &cursor, const QTextBlock &block, Qt::LayoutDirection direction)
+{
+    if (block.blockFormat().layoutDirection() == direction)
+        return;
+    QTextBlockFormat format;
+    format.setLayoutDirection(direction);
+    cursor.setPosition(block.position());
+    cursor.mergeBlockFormat(format);
+}
+
 } // namespace
 
 int linePosition(const QList<int> &breaks, int boxPosition)
@@ -237,6 +269,7 @@ bool LongLineEdit::splitLast()
     }
     cursor.endEditBlock();
     m_breaks += int(cuts.size());
+    alignPieceDirections();
     // The pieces are laid out as they come into view; meanwhile they count the lines they hold.
     QTextBlock piece = doc->findBlock(at);
     for (const int count : lines) {
@@ -262,6 +295,8 @@ void LongLineEdit::joinPieces()
         cursor.setPosition(at);
         cursor.deleteChar();
     }
+    for (const int at : breaks)
+        setDirection(cursor, doc->findBlock(at), Qt::LayoutDirectionAuto);
     cursor.endEditBlock();
     m_breaks = 0;
     // Each break taken out joined the paragraph that held it to the one after; laid out now, it
@@ -292,6 +327,28 @@ void LongLineEdit::dropEmptyEnd()
     cursor.deletePreviousChar();
     cursor.endEditBlock();
     --m_breaks;
+}
+
+void LongLineEdit::alignPieceDirections()
+{
+    const QList<QTextBlock> pieces = continuations();
+    if (pieces.isEmpty())
+        return;
+    const bool automatic =
+        document()->defaultTextOption().textDirection() == Qt::LayoutDirectionAuto;
+    QTextCursor cursor(document());
+    cursor.joinPreviousEditBlock();
+    Qt::LayoutDirection direction = Qt::LayoutDirectionAuto;
+    // From the first piece of each line on; `pieces` runs from the end.
+    for (auto it = pieces.crbegin(); it != pieces.crend(); ++it) {
+        const QTextBlock piece = *it;
+        if (!continuesLine(piece.previous())) {
+            direction = automatic ? lineDirection(piece.previous()) : Qt::LayoutDirectionAuto;
+            setDirection(cursor, piece.previous(), direction);
+        }
+        setDirection(cursor, piece, direction);
+    }
+    cursor.endEditBlock();
 }
 
 // A change over several paragraphs leaves each counted as one line. With their lines counted

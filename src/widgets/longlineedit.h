@@ -26,6 +26,8 @@ int boxPosition(const QList<int> &breaks, int linePosition);
 //   paragraph, at least kPieceLength characters apart, so the line looks and scrolls as one.
 // - Every change made to the pieces is joined to the document's last step of undo, so that an
 //   undo never shows a state the user did not see.
+// - Where the document's text direction is automatic, every piece of a line carries the line's
+//   direction in its paragraph format; a line held whole carries none.
 // - The user meets the line, never the pieces: copying, dragging, the accessible text, Left,
 //   Right, Backspace, Delete, End, the word keys, a double click and a third click act as they
 //   would on the line held whole.
@@ -71,6 +73,9 @@ public:
     void layOutPieces();
     // Takes out a break that has nothing after it.
     void dropEmptyEnd();
+    // Gives every piece of a line the direction the line held whole takes from its first strong
+    // letter, where the document's direction is automatic: a piece alone would take its own.
+    void alignPieceDirections();
 
     // Scrolls the caret into view as the line held whole would be; the view was at
     // `scrolledFrom` before the change that moved the caret.

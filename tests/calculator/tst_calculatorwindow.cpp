@@ -262,10 +262,12 @@ void TestCalculatorWindow::editsInALongLine_data()
     // What the keys add at the end, for the rows without a place. The rows with one are compared
     // with the same keys in the line held whole.
     QTest::addColumn<QString>("added");
-    const auto row = [](const char *name, const char *at, const char *keys,
-                        const char *added = "") {
+    // The line ends in a letter of a right-to-left script, which sets the direction of it all.
+    QTest::addColumn<bool>("rightToLeft");
+    const auto row = [](const char *name, const char *at, const char *keys, const char *added = "",
+                        bool rightToLeft = false) {
         QTest::newRow(name) << QString::fromLatin1(at) << QString::fromLatin1(keys)
-                            << QString::fromLatin1(added);
+                            << QString::fromLatin1(added) << rightToLeft;
     };
     row("as opened", "", "");
     row("typed at the end", "", "Click C-End 1 2 Backspace 3", "13");
@@ -297,6 +299,11 @@ void TestCalculatorWindow::editsInALongLine_data()
     row("typed at the end and undone", "start",
         "C-End a b c Backspace Backspace Backspace Backspace Backspace C-z");
     row("last piece deleted and undone", "start", "C-S-End Del C-z");
+    row("right to left, as opened", "", "", "", true);
+    row("right to left, typed at the end", "", "Click C-End 1 2 Backspace 3", "13", true);
+    row("right to left, backspace at a piece's start", "start", "Backspace", "", true);
+    row("right to left, its letter deleted", "start", "C-End Backspace 4", "", true);
+    row("right to left, its letter deleted and undone", "start", "C-End Backspace C-z", "", true);
 }
 
 // A line long enough to be held in pieces reads, saves, wraps and takes keys as the one line it
@@ -306,9 +313,12 @@ void TestCalculatorWindow::editsInALongLine()
     QFETCH(QString, at);
     QFETCH(QString, keys);
     QFETCH(QString, added);
+    QFETCH(bool, rightToLeft);
     CalcState s;
     while (s.snaptext.size() < 5 * LongLineEdit::kPieceLength)
         s.snaptext += QStringLiteral(" 12+34567890123456789*6-78.9/10");
+    if (rightToLeft)
+        s.snaptext += QChar(0x5d0);
     s.stepcount = 1;
     QFile doc(file("long.txt"));
     QVERIFY(doc.open(QIODevice::WriteOnly));
@@ -362,6 +372,7 @@ void TestCalculatorWindow::editsInALongLine()
                             ? QStringLiteral("read as shown")
                             : readerText->text(0, readerText->characterCount()),
                         QStringLiteral("caret %1").arg(readerText->cursorPosition()),
+                QStringLiteral("direction %1").arg(display()->textCursor().block().textDirection()),
                         QStringLiteral("selected %1 to %2").arg(selectionStart).arg(selectionEnd),
                         QStringLiteral("scrolled %1")
                             .arg(display()->textCursor().atEnd()
@@ -397,7 +408,8 @@ void TestCalculatorWindow::editsInALongLine()
             layout->blockBoundingRect(b);
             for (int i = 0; i < b.layout()->lineCount(); ++i) {
                 const QTextLine l = b.layout()->lineAt(i);
-                lines.append(b.text().mid(l.textStart(), l.textLength()));
+                lines.append(QString::number(b.textDirection()) + u' ' +
+                             b.text().mid(l.textStart(), l.textLength()));
             }
         }
         return lines;

@@ -62,7 +62,7 @@ void TextBoxDisplay::attach(QPlainTextEdit *box)
     QObject::disconnect(m_inputDirection);
     QObject::disconnect(m_relayouts);
     m_tidy.stop();
-    m_joinWanted = m_splitWanted = m_rewrapped = false;
+    m_joinWanted = m_splitWanted = m_directionWanted = m_rewrapped = false;
     m_box = qobject_cast<LongLineEdit *>(box);
     Q_ASSERT(m_box || !box);
     m_text.clear();
@@ -343,9 +343,12 @@ void TextBoxDisplay::boxChanged(int from, int, int added)
     m_text.replace(start, end - start, displayForm(piece));
 
     const bool atEnd = unchangedEnd == 0 && first == doc->lastBlock();
-    m_joinWanted |= wrapsElsewhere || (m_box->pieceBreaks() > 0 && m_rightToLeft);
+    m_joinWanted |= wrapsElsewhere;
+    // A letter typed or taken out may change the direction of a line whose earlier pieces have
+    // none of their own.
+    m_directionWanted |= m_box->pieceBreaks() > 0 && m_rightToLeft;
     m_splitWanted |= atEnd;
-    if (m_joinWanted ||
+    if (m_joinWanted || m_directionWanted ||
         (atEnd && (breaks > 0 || doc->lastBlock().length() > 2 * LongLineEdit::kPieceLength)))
         m_tidy.start();
     checkText();
@@ -365,11 +368,10 @@ void TextBoxDisplay::rereadBox()
     m_blockCount = m_box->document()->blockCount();
 }
 
-// Pieces only where every paragraph runs left to right and holds no line separator: the
-// direction of a paragraph is that of its first letter, and a separator starts a line anew.
+// Pieces only where no paragraph holds a line separator, which starts a line anew.
 void TextBoxDisplay::splitLast()
 {
-    if (m_rightToLeft || m_lineSeparators)
+    if (m_lineSeparators)
         m_box->joinPieces();
     else
         m_box->splitLast();
@@ -380,6 +382,7 @@ void TextBoxDisplay::tidyPieces()
     const bool rewrapped = std::exchange(m_rewrapped, false);
     const bool join = std::exchange(m_joinWanted, false) || rewrapped;
     const bool split = std::exchange(m_splitWanted, false);
+    const bool direction = std::exchange(m_directionWanted, false);
     if (!m_box)
         return;
     // An undo brings back the pieces as they were, and a change now would end what can be
@@ -400,6 +403,8 @@ void TextBoxDisplay::tidyPieces()
         m_box->dropEmptyEnd();
     if (split)
         splitLast();
+    if (direction)
+        m_box->alignPieceDirections();
     m_changing = false;
     checkText();
 }
@@ -477,6 +482,10 @@ void TextBoxDisplay::setRightToLeft(bool rightToLeft)
         return;
     option.setTextDirection(direction);
     doc->setDefaultTextOption(option);
+    if (m_box->pieceBreaks() > 0) {
+        m_directionWanted = true;
+        m_tidy.start();
+    }
 }
 
 void TextBoxDisplay::showEnd()

@@ -86,6 +86,8 @@ private:
     // after an edit inside a line that continues; the last line cut, as after an edit at its end.
     bool m_joinWanted = false;
     bool m_splitWanted = false;
+    // The pieces' directions to be set again.
+    bool m_directionWanted = false;
     // The box's width changed since the pieces were cut.
     bool m_rewrapped = false;
     QTimer m_tidy;
