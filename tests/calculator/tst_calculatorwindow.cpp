@@ -368,16 +368,16 @@ void TestCalculatorWindow::editsInALongLine()
         const QString shown = text();
         return std::pair(
             shown,
-            QStringList{readerText->text(0, readerText->characterCount()) == shown
-                            ? QStringLiteral("read as shown")
-                            : readerText->text(0, readerText->characterCount()),
-                        QStringLiteral("caret %1").arg(readerText->cursorPosition()),
+            QStringList{
+                readerText->text(0, readerText->characterCount()) == shown
+                    ? QStringLiteral("read as shown")
+                    : readerText->text(0, readerText->characterCount()),
+                QStringLiteral("caret %1").arg(readerText->cursorPosition()),
                 QStringLiteral("direction %1").arg(display()->textCursor().block().textDirection()),
-                        QStringLiteral("selected %1 to %2").arg(selectionStart).arg(selectionEnd),
-                        QStringLiteral("scrolled %1")
-                            .arg(display()->textCursor().atEnd()
-                                     ? display()->verticalScrollBar()->value()
-                                     : -1)});
+                QStringLiteral("selected %1 to %2").arg(selectionStart).arg(selectionEnd),
+                QStringLiteral("scrolled %1")
+                    .arg(display()->textCursor().atEnd() ? display()->verticalScrollBar()->value()
+                                                         : -1)});
     };
 
     open(file("long.txt"));
