@@ -159,15 +159,22 @@ QTextBlock LongLineEdit::firstPiece() const
 
 bool LongLineEdit::splitLast()
 {
-    QTextDocument *doc = document();
-    const QTextBlock last = doc->lastBlock();
+    const QTextBlock last = document()->lastBlock();
     if (last.length() - 1 < 2 * kPieceLength)
         return false;
-    doc->documentLayout()->blockBoundingRect(last); // lays it out if it is not
-    const QTextLayout *layout = last.layout();
     QList<int> cuts;
-    // Lines in each piece but the last.
     QList<int> lines;
+    findCuts(last, cuts, lines);
+    if (cuts.isEmpty())
+        return false;
+    cut(last, cuts, lines, verticalScrollBar()->value());
+    return true;
+}
+
+void LongLineEdit::findCuts(const QTextBlock &block, QList<int> &cuts, QList<int> &lines) const
+{
+    document()->documentLayout()->blockBoundingRect(block); // lays it out if it is not
+    const QTextLayout *layout = block.layout();
     for (int i = 1, pieceStart = 0, pieceLine = 0; i < layout->lineCount(); ++i) {
         const QTextLine line = layout->lineAt(i);
         const int start = line.textStart();
@@ -180,13 +187,17 @@ bool LongLineEdit::splitLast()
             pieceLine = i;
         }
     }
-    if (cuts.isEmpty())
-        return false;
     lines.append(layout->lineCount() - std::accumulate(lines.cbegin(), lines.cend(), 0));
-    const int value = verticalScrollBar()->value();
+}
+
+// Cuts `block` at `cuts`, each piece counting its `lines`; the view then at `scrollValue`.
+void LongLineEdit::cut(const QTextBlock &block, const QList<int> &cuts, const QList<int> &lines,
+                       int scrollValue)
+{
+    QTextDocument *doc = document();
     m_width = viewport()->width();
-    const int at = last.position();
-    const QTextBlockFormat format = last.blockFormat();
+    const int at = block.position();
+    const QTextBlockFormat format = block.blockFormat();
     QTextCursor cursor(doc);
     cursor.joinPreviousEditBlock();
     // From the end, so that the places still to cut keep their positions.
@@ -203,12 +214,72 @@ bool LongLineEdit::splitLast()
         piece.setLineCount(count);
         piece = piece.next();
     }
-    showLineCounts(value);
+    showLineCounts(scrollValue);
+}
+
+bool LongLineEdit::insertLongLine(QTextCursor &cursor, QStringView line)
+{
+    if (line.size() < 2 * kAheadLength) {
+        cursor.insertText(line.toString());
+        return false;
+    }
+    const int start = cursor.position();
+    m_width = viewport()->width();
+    const QTextBlockFormat format = cursor.blockFormat();
+    const QTextCharFormat text = cursor.charFormat();
+    for (qsizetype at = 0; at < line.size(); at += kAheadLength) {
+        if (at > 0) {
+            cursor.insertBlock(format, pieceBreakFormat());
+            ++m_breaks;
+        }
+        cursor.insertText(
+            line.sliced(at, std::min<qsizetype>(kAheadLength, line.size() - at)).toString(), text);
+    }
+    m_frontier = QTextCursor(document());
+    m_frontier.setPosition(start);
     return true;
+}
+
+bool LongLineEdit::cutAhead()
+{
+    if (m_frontier.isNull())
+        return false;
+    QTextDocument *doc = document();
+    const QTextBlock block = m_frontier.block();
+    const int linesBefore = doc->lineCount();
+    const int value = verticalScrollBar()->value();
+    const bool viewBelow = firstVisibleBlock().blockNumber() > block.blockNumber();
+    QTextCursor cursor(doc);
+    cursor.joinPreviousEditBlock();
+    // The line from the frontier on, up to a length worth laying out, in one paragraph.
+    for (bool more = true; more && continuesLine(block.next());
+         more = block.length() - 1 < kAheadLength) {
+        cursor.setPosition(block.position() + block.length() - 1);
+        cursor.deleteChar();
+        --m_breaks;
+    }
+    cursor.endEditBlock();
+    const bool last = !continuesLine(block.next());
+    QList<int> cuts;
+    QList<int> lines;
+    findCuts(block, cuts, lines);
+    const int at = block.position();
+    if (!cuts.isEmpty())
+        cut(block, cuts, lines, value);
+    // The rest after the last cut goes with the next piece, unless there is none.
+    if (last)
+        m_frontier = QTextCursor();
+    else if (!cuts.isEmpty())
+        m_frontier.setPosition(at + cuts.back() + int(cuts.size()));
+    // Lines counted anew above the view move what it shows.
+    if (viewBelow)
+        verticalScrollBar()->setValue(value + doc->lineCount() - linesBefore);
+    return !m_frontier.isNull();
 }
 
 void LongLineEdit::joinPieces()
 {
+    m_frontier = QTextCursor();
     if (m_breaks == 0)
         return;
     QTextDocument *doc = document();

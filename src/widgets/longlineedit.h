@@ -41,6 +41,9 @@ public:
     // A piece holds at least this many characters, and the last paragraph is cut when it holds
     // twice as many.
     static constexpr int kPieceLength = 4096;
+    // A line inserted whole is held first in pieces of this many characters, and cut where it
+    // wraps later, this much at a time: laid out whole, a line of megabytes takes seconds.
+    static constexpr int kAheadLength = 32 * 1024;
 
     explicit LongLineEdit(QWidget *parent = nullptr);
 
@@ -73,6 +76,14 @@ public:
     void layOutPieces();
     // Takes out a break that has nothing after it.
     void dropEmptyEnd();
+    // Inserts `line`, which holds no line break, at the cursor, at the start of a paragraph; a
+    // long one in pieces not yet cut where it wraps. True when it did so.
+    bool insertLongLine(QTextCursor &cursor, QStringView line);
+    // Cuts the next of those pieces where the line wraps; true while some are left. The view
+    // stays where it is.
+    bool cutAhead();
+    bool cuttingAhead() const { return !m_frontier.isNull(); }
+    void stopCuttingAhead() { m_frontier = QTextCursor(); }
     // Gives every piece of a line the direction the line held whole takes from its first strong
     // letter, where the document's direction is automatic: a piece alone would take its own.
     void alignPieceDirections();
@@ -97,6 +108,10 @@ private:
     void showLineCounts(int scrollValue);
     bool wordKey(const QKeyEvent *event);
     void keepCaretLayout();
+    // The places in `block`, laid out, where it may be cut, and the lines before each.
+    void findCuts(const QTextBlock &block, QList<int> &cuts, QList<int> &lines) const;
+    void cut(const QTextBlock &block, const QList<int> &cuts, const QList<int> &lines,
+             int scrollValue);
 
     int m_breaks = 0;
     int m_width = 0; // of the viewport when the pieces were cut
@@ -104,4 +119,6 @@ private:
     // the blinking does twice a second, would otherwise shape the whole paragraph again. Held by
     // a cursor, which follows the document's changes where a paragraph handle would dangle.
     QTextCursor m_caretBlock;
+    // The start of the first piece not yet cut where the line wraps; null when there is none.
+    QTextCursor m_frontier;
 };

@@ -1,5 +1,10 @@
 #include "calculator/window/displayform.h"
 
+#include "widgets/longlineedit.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
 namespace
 {
 
@@ -85,4 +90,30 @@ bool mayBeRightToLeft(QStringView text)
                        in(c, 0xfe70, 0xfeff) | in(c, 0xd802, 0xd803) | in(c, 0xd83a, 0xd83b);
     }
     return rightToLeft != 0;
+}
+
+qsizetype lineStart(QStringView text, qsizetype at)
+{
+    const qsizetype lineEnd = text.first(at).lastIndexOf(u'\n');
+    return lineEnd < 0 ? 0 : lineEnd + 1;
+}
+
+int boxPositionOf(const QTextDocument *doc, QStringView text, qsizetype size)
+{
+    qsizetype rest = text.size() - size;
+    for (QTextBlock b = doc->lastBlock(); b.isValid(); b = b.previous()) {
+        const qsizetype length = b.length() - 1;
+        // At the start of a piece, the place is the end of the one before: cut there, the
+        // break goes too.
+        const bool continues = LongLineEdit::continuesLine(b);
+        if (rest < length || (rest == length && !continues))
+            return int(b.position() + length - rest);
+        rest -= length;
+        if (continues)
+            continue;
+        if (rest < 2 || b.blockNumber() == 0)
+            return -1;
+        rest -= 2;
+    }
+    return -1;
 }

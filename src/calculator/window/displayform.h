@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+class QTextDocument;
+
 // The calculator's text as its display shows it: line breaks as CR LF.
 
 // U+2028, one character in the box but a line break in the text.
@@ -18,3 +20,8 @@ QString displayForm(const QString &text);
 // Whether the text may hold a letter of a right-to-left script, which would turn its paragraph
 // right to left.
 bool mayBeRightToLeft(QStringView text);
+// The start of the line of `text` that holds position `at`.
+qsizetype lineStart(QStringView text, qsizetype at);
+// The position in `doc` of the character at `size` in `text`, whose end `doc` shows, a long line
+// perhaps in pieces; -1 when `size` falls inside a line break or before what `doc` shows.
+int boxPositionOf(const QTextDocument *doc, QStringView text, qsizetype size);

@@ -27,13 +27,6 @@ constexpr qsizetype kLoadAtOnce = 256 * 1024;
 constexpr qsizetype kFirstChunk = 32 * 1024;
 constexpr qint64 kChunkNanoseconds = 8'000'000;
 
-// The start of the line that holds position `at`: a chunk of the box begins with a paragraph.
-qsizetype lineStart(QStringView text, qsizetype at)
-{
-    const qsizetype lineEnd = text.first(at).lastIndexOf(u'\n');
-    return lineEnd < 0 ? 0 : lineEnd + 1;
-}
-
 } // namespace
 
 TextBoxDisplay::TextBoxDisplay(std::function<void()> userEdited)
@@ -162,7 +155,7 @@ void TextBoxDisplay::setText(const QString &text)
     m_changing = false;
     m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
-    if (from > 0)
+    if (from > 0 || m_box->cuttingAhead())
         startLoading(from);
     checkText();
 }
@@ -213,9 +206,16 @@ void TextBoxDisplay::setBoxText(const QString &text)
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
     cursor.setPosition(0);
-    cursor.insertText(text);
+    // In one edit, so that the box lays out none of it yet: a long last line is cut where it
+    // wraps from the event loop.
+    cursor.beginEditBlock();
+    const qsizetype lastLine = m_lineSeparators ? text.size() : text.lastIndexOf(u'\n') + 1;
+    cursor.insertText(text.first(lastLine));
+    m_box->insertLongLine(cursor, QStringView(text).sliced(lastLine));
     cursor.deleteChar();
-    splitLast();
+    cursor.endEditBlock();
+    if (!m_box->cuttingAhead())
+        splitLast();
     doc->setUndoRedoEnabled(undo);
     doc->clearUndoRedoStacks();
 }
@@ -226,10 +226,10 @@ void TextBoxDisplay::setBoxText(const QString &text)
 // scroll bar, a cut one keeps the lines counted when its paragraphs were laid out.
 bool TextBoxDisplay::cutTo(qsizetype size)
 {
-    if (m_lineSeparators || size < m_loadedFrom)
+    if (m_lineSeparators || size < m_loadedFrom || m_box->cuttingAhead())
         return false;
     QTextDocument *doc = m_box->document();
-    const int cut = boxPositionOf(size);
+    const int cut = boxPositionOf(m_box->document(), m_text, size);
     if (cut < 0)
         return false;
     // Pieces are laid out as they are cut, and not counted here.
@@ -258,28 +258,6 @@ bool TextBoxDisplay::cutTo(qsizetype size)
     m_text.truncate(size);
     m_box->verticalScrollBar()->setValue(0);
     return true;
-}
-
-// The box position of the character at `size` in the text, whose end the box shows; -1 when
-// `size` falls inside a line break or before what the box shows.
-int TextBoxDisplay::boxPositionOf(qsizetype size) const
-{
-    qsizetype rest = m_text.size() - size;
-    for (QTextBlock b = m_box->document()->lastBlock(); b.isValid(); b = b.previous()) {
-        const qsizetype length = b.length() - 1;
-        // At the start of a piece, the place is the end of the one before: cut there, the
-        // break goes too.
-        const bool continues = LongLineEdit::continuesLine(b);
-        if (rest < length || (rest == length && !continues))
-            return int(b.position() + length - rest);
-        rest -= length;
-        if (continues)
-            continue;
-        if (rest < 2 || b.blockNumber() == 0)
-            return -1;
-        rest -= 2;
-    }
-    return -1;
 }
 
 // Brings the text up to date with a change in the box that the display did not make: an edit
@@ -435,15 +413,36 @@ void TextBoxDisplay::stopLoading()
         return;
     m_loader.stop();
     m_loadedFrom = 0;
-    if (m_box)
+    if (m_box) {
+        m_box->stopCuttingAhead();
         m_box->document()->setUndoRedoEnabled(true);
+    }
 }
 
-// Puts the next chunk of the text before the box's content, keeping in view what was in view.
+// Cuts the next part of a long last line where it wraps, or else puts the next chunk of the text
+// before the box's content, keeping in view what was in view.
 void TextBoxDisplay::loadChunk()
 {
     if (!m_box)
         return stopLoading();
+    QTextDocument *doc = m_box->document();
+    if (m_box->cuttingAhead()) {
+        m_changing = true;
+        m_box->cutAhead();
+        m_changing = false;
+        m_boxLength = doc->characterCount() - 1;
+        checkText();
+    } else if (m_loadedFrom > 0) {
+        loadBefore();
+    }
+    if (m_loadedFrom == 0 && !m_box->cuttingAhead()) {
+        m_loader.stop();
+        doc->setUndoRedoEnabled(true);
+    }
+}
+
+void TextBoxDisplay::loadBefore()
+{
     QElapsedTimer timer;
     timer.start();
     QTextDocument *doc = m_box->document();
@@ -457,11 +456,6 @@ void TextBoxDisplay::loadChunk()
     m_boxLength = doc->characterCount() - 1;
     QScrollBar *bar = m_box->verticalScrollBar();
     bar->setValue(bar->value() + doc->lineCount() - lines);
-    if (m_loadedFrom == 0) {
-        m_loader.stop();
-        doc->setUndoRedoEnabled(true);
-        return;
-    }
     const qint64 took = timer.nsecsElapsed();
     if (took < kChunkNanoseconds / 2)
         m_chunk *= 2;

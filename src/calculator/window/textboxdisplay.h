@@ -51,10 +51,10 @@ private:
     bool cutTo(qsizetype size);
     void startLoading(qsizetype from);
     void loadChunk();
+    void loadBefore();
     void stopLoading();
     void setRightToLeft(bool rightToLeft);
     void showEnd();
-    int boxPositionOf(qsizetype size) const;
     void splitLast();
     void tidyPieces();
     void checkText() const;
