@@ -77,8 +77,11 @@ for key in ("digit", "operator", "equals", "up"):
     for doc in ("lines-1k", "lines-100k", "lines-1m", "lines-8m", "line-100k"):
         check(f"WindowKey/{key}/{doc} p99 <= 16 ms", f"WindowKey/{key}/{doc}", "p99_ms", 16)
     check(f"WindowKey/{key}/line-1m p99 <= 50 ms", f"WindowKey/{key}/line-1m", "p99_ms", 50)
+    check(f"WindowKey/{key}/line-1m-rtl p99 <= 50 ms", f"WindowKey/{key}/line-1m-rtl", "p99_ms",
+          50)
 check("WindowOpen/lines-8m shown, p99 <= 1 s", "WindowOpen/lines-8m", "p99_ms", 1000)
 check("WindowOpen/lines-8m never stalls > 100 ms", "WindowOpen/lines-8m", "stall_ms", 100)
+check("WindowOpen/line-8m never stalls > 100 ms", "WindowOpen/line-8m", "stall_ms", 100)
 check("WindowSave/lines-8m p99 <= 200 ms", "WindowSave/lines-8m", "p99_ms", 200)
 check("WindowMemory/lines-8m peak after 50 operators <= 1.1 x after Open",
       "WindowMemory/lines-8m", "ratio", 1.1)

@@ -1,10 +1,11 @@
 #include "calculator/engine/staterecord.h"
-#include "calculator/window/linepieces.h"
 #include "help/helpwindow.h"
+#include "widgets/longlineedit.h"
 #include "widgets/plaintextbox.h"
 #include "windowfixture.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QClipboard>
 #include <QMenuBar>
 #include <QMimeData>
@@ -286,10 +287,14 @@ void TestCalculatorWindow::editsInALongLine_data()
     // What the keys add at the end, for the rows without a place. The rows with one are compared
     // with the same keys in the line held whole.
     QTest::addColumn<QString>("added");
-    const auto row = [](const char *name, const char *at, const char *keys,
-                        const char *added = "") {
+    // The line ends in a letter of a right-to-left script, which sets the direction of it all.
+    QTest::addColumn<bool>("rightToLeft");
+    // The line is long enough to be cut where it wraps only after Open, from the event loop.
+    QTest::addColumn<bool>("cutLater");
+    const auto row = [](const char *name, const char *at, const char *keys, const char *added = "",
+                        bool rightToLeft = false, bool cutLater = false) {
         QTest::newRow(name) << QString::fromLatin1(at) << QString::fromLatin1(keys)
-                            << QString::fromLatin1(added);
+                            << QString::fromLatin1(added) << rightToLeft << cutLater;
     };
     row("as opened", "", "");
     row("typed at the end", "", "Click C-End 1 2 Backspace 3", "13");
@@ -313,11 +318,23 @@ void TestCalculatorWindow::editsInALongLine_data()
     row("all replaced and undone", "start", "C-a x C-z");
     // Three clicks on the caret select its paragraph.
     row("line selected with three clicks and copied", "start", "Triple C-c C-End C-v");
+    row("number the break cuts selected with two clicks", "start", "Double C-c C-End C-v");
+    row("two clicks after the break", "start", "Right Right Double");
+    row("two clicks before the break", "start", "Left Left Double");
     row("line with a line after it selected with three clicks and copied", "start",
         "C-End Return x Up Triple C-c C-End C-v");
     row("typed at the end and undone", "start",
         "C-End a b c Backspace Backspace Backspace Backspace Backspace C-z");
     row("last piece deleted and undone", "start", "C-S-End Del C-z");
+    row("right to left, as opened", "", "", "", true);
+    row("cut after Open", "", "", "", false, true);
+    row("cut after Open, typed at the end", "", "Click C-End 1 2 Backspace 3", "13", false, true);
+    row("cut after Open, backspace at a piece's start", "start", "Backspace", "", false, true);
+    row("cut after Open, right to left", "", "", "", true, true);
+    row("right to left, typed at the end", "", "Click C-End 1 2 Backspace 3", "13", true);
+    row("right to left, backspace at a piece's start", "start", "Backspace", "", true);
+    row("right to left, its letter deleted", "start", "C-End Backspace 4", "", true);
+    row("right to left, its letter deleted and undone", "start", "C-End Backspace C-z", "", true);
 }
 
 // A line long enough to be held in pieces reads, saves, wraps and takes keys as the one line it
@@ -327,9 +344,14 @@ void TestCalculatorWindow::editsInALongLine()
     QFETCH(QString, at);
     QFETCH(QString, keys);
     QFETCH(QString, added);
+    QFETCH(bool, rightToLeft);
+    QFETCH(bool, cutLater);
     CalcState s;
-    while (s.snaptext.size() < 5 * LinePieces::kLength)
-        s.snaptext += QStringLiteral(" 12+345*6-78.9/10");
+    while (s.snaptext.size() <
+           (cutLater ? 3 * LongLineEdit::kAheadLength : 5 * LongLineEdit::kPieceLength))
+        s.snaptext += QStringLiteral(" 12+34567890123456789*6-78.9/10");
+    if (rightToLeft)
+        s.snaptext += QChar(0x5d0);
     s.stepcount = 1;
     QFile doc(file("long.txt"));
     QVERIFY(doc.open(QIODevice::WriteOnly));
@@ -343,6 +365,7 @@ void TestCalculatorWindow::editsInALongLine()
         display()->resize(display()->width() - 7, display()->height());
         QCoreApplication::processEvents();
     };
+    // "Double" and "Triple" click twice or three times on the caret.
     const auto typeAt = [this, keys](int position) {
         if (position >= 0) {
             type(QStringLiteral("Click"));
@@ -350,31 +373,64 @@ void TestCalculatorWindow::editsInALongLine()
             caret.setPosition(position);
             display()->setTextCursor(caret);
         }
-        const QStringList parts = keys.split(QStringLiteral("Triple"));
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            if (i > 0) {
-                const QPoint caret = display()->cursorRect().center();
-                QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, caret);
-                QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, caret);
+        QStringList typed;
+        QStringList tokens = keys.split(u' ', Qt::SkipEmptyParts);
+        tokens.append(QString());
+        for (const QString &token : std::as_const(tokens)) {
+            if (token != u"Double" && token != u"Triple" && !token.isEmpty()) {
+                typed.append(token);
+                continue;
             }
-            type(parts[i]);
+            type(typed.join(u' '));
+            typed.clear();
+            const QPoint caret = display()->cursorRect().center();
+            if (!token.isEmpty())
+                QTest::mouseDClick(display()->viewport(), Qt::LeftButton, {}, caret);
+            if (token == u"Triple")
+                QTest::mouseClick(display()->viewport(), Qt::LeftButton, {}, caret);
         }
         QCoreApplication::processEvents();
-        // Where the view rests depends on how it got there, except with the caret at the end.
+        // The text, and the text, caret and selection a screen reader gets, in places of the
+        // line; where the view rests depends on how it got there, except with the caret at the
+        // end.
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(display());
+        QAccessibleTextInterface *readerText = reader->textInterface();
+        int selectionStart = -1;
+        int selectionEnd = -1;
+        readerText->selection(0, &selectionStart, &selectionEnd);
+        const QString shown = text();
         return std::pair(
-            text(), display()->textCursor().atEnd() ? display()->verticalScrollBar()->value() : -1);
+            shown,
+            QStringList{
+                readerText->text(0, readerText->characterCount()) == shown
+                    ? QStringLiteral("read as shown")
+                    : readerText->text(0, readerText->characterCount()),
+                QStringLiteral("caret %1").arg(readerText->cursorPosition()),
+                QStringLiteral("direction %1").arg(display()->textCursor().block().textDirection()),
+                QStringLiteral("selected %1 to %2").arg(selectionStart).arg(selectionEnd),
+                QStringLiteral("scrolled %1")
+                    .arg(display()->textCursor().atEnd() ? display()->verticalScrollBar()->value()
+                                                         : -1)});
     };
 
     open(file("long.txt"));
+    auto *box = qobject_cast<LongLineEdit *>(display());
+    QCOMPARE(box->cuttingAhead(), cutLater);
+    while (box->cuttingAhead())
+        QCoreApplication::processEvents();
     QVERIFY(display()->document()->blockCount() > 2);
     // Scrolled to its end as the line held whole is, the margin below it in view.
     QCOMPARE(display()->verticalScrollBar()->value(), display()->verticalScrollBar()->maximum());
     const QTextBlock piece = display()->document()->lastBlock();
-    QVERIFY(PlainTextBox::continuesLine(piece));
+    QVERIFY(LongLineEdit::continuesLine(piece));
     const int place = piece.position() - (display()->document()->blockCount() - 1);
-    const auto [shown, scrolled] = typeAt(at.isEmpty()     ? -1
-                                          : at == u"start" ? piece.position()
-                                                           : piece.position() - 1);
+    // The break cuts a number, as two clicks on it find.
+    QVERIFY(!keys.contains(u"Double") ||
+            (piece.text().front().isDigit() && piece.previous().text().back().isDigit()));
+    const auto [shown, seen] = typeAt(at.isEmpty()     ? -1
+                                      : at == u"start" ? piece.position()
+                                                       : piece.position() - 1);
+    QCOMPARE(seen.front(), QStringLiteral("read as shown"));
     if (at.isEmpty())
         QCOMPARE(shown, line + added);
     saveAs(file("saved.txt"));
@@ -390,7 +446,8 @@ void TestCalculatorWindow::editsInALongLine()
             layout->blockBoundingRect(b);
             for (int i = 0; i < b.layout()->lineCount(); ++i) {
                 const QTextLine l = b.layout()->lineAt(i);
-                lines.append(b.text().mid(l.textStart(), l.textLength()));
+                lines.append(QString::number(b.textDirection()) + u' ' +
+                             b.text().mid(l.textStart(), l.textLength()));
             }
         }
         return lines;
@@ -404,9 +461,9 @@ void TestCalculatorWindow::editsInALongLine()
         open(file("long.txt"));
         joinPieces();
         QCOMPARE(display()->document()->blockCount(), 1);
-        const auto [wholeShown, wholeScrolled] = typeAt(place);
+        const auto [wholeShown, wholeSeen] = typeAt(place);
         QCOMPARE(wholeShown, shown);
-        QCOMPARE(wholeScrolled, scrolled);
+        QCOMPARE(wholeSeen, seen);
     }
 }
 

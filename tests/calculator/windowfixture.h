@@ -2,7 +2,7 @@
 
 #include "calculator/window/calculatorwindow.h"
 #include "support/scriptedplatform.h"
-#include "widgets/plaintextbox.h"
+#include "widgets/longlineedit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,7 +47,7 @@ protected:
     // The display's text, a long line held in pieces read as the one line it is.
     QString text() const
     {
-        return PlainTextBox::withoutPieceBreaks(display()->document(), display()->toPlainText(), 0);
+        return LongLineEdit::withoutPieceBreaks(display()->document(), display()->toPlainText(), 0);
     }
     const CalcState &state() const { return m_window->engine().state(); }
     QString file(const char *name) const { return m_dir->filePath(QLatin1String(name)); }

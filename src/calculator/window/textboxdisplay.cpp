@@ -1,6 +1,7 @@
 #include "calculator/window/textboxdisplay.h"
 
-#include "widgets/plaintextbox.h"
+#include "calculator/window/displayform.h"
+#include "widgets/longlineedit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,105 +21,11 @@
 namespace
 {
 
-constexpr char16_t kNoBreakSpace = 0xa0;
-constexpr char16_t kLineSeparator = 0x2028;
-constexpr char16_t kParagraphSeparator = 0x2029;
-// Frame marks; a plain text box turns them into paragraph breaks as they come in.
-constexpr char16_t kFrameStart = 0xfdd0;
-constexpr char16_t kFrameEnd = 0xfdd1;
-
-// What the box gives back differently from what it was given: every kind of line break reads
-// as one, and a no-break space as a blank.
-constexpr bool isRewritten(char16_t c)
-{
-    return c == kNoBreakSpace || c == kLineSeparator || c == kParagraphSeparator ||
-           c == kFrameStart || c == kFrameEnd;
-}
-
-// Whether `text` already reads as the box would give it back: CR LF pairs as the only line
-// breaks. Written as one pass of bit operations without an early exit, which the compiler can
-// vectorise: it runs over every text the display is set to.
-bool isDisplayForm(QStringView text)
-{
-    const auto *p = reinterpret_cast<const char16_t *>(text.utf16());
-    const qsizetype n = text.size();
-    if (n == 0)
-        return true;
-    const auto rewritten = [](char16_t c) {
-        static_assert(kLineSeparator + 1 == kParagraphSeparator && kFrameStart + 1 == kFrameEnd);
-        return unsigned(c == kNoBreakSpace) | unsigned((c & 0xfffe) == kLineSeparator) |
-               unsigned((c & 0xfffe) == kFrameStart);
-    };
-    unsigned odd = unsigned(p[0] == u'\n') | unsigned(p[n - 1] == u'\r') | rewritten(p[n - 1]);
-    for (qsizetype i = 0; i + 1 < n; ++i)
-        odd |= (unsigned(p[i] == u'\r') ^ unsigned(p[i + 1] == u'\n')) | rewritten(p[i]);
-    return odd == 0;
-}
-
-// The text as the box shows it, with CR LF line breaks: what reading the box back gives.
-// `lineSeparators` tells whether it held U+2028.
-QString displayForm(const QString &text, bool &lineSeparators)
-{
-    lineSeparators = false;
-    if (isDisplayForm(text))
-        return text;
-    const auto *p = reinterpret_cast<const char16_t *>(text.utf16());
-    const qsizetype n = text.size();
-    QString out(2 * n, Qt::Uninitialized);
-    char16_t *q = reinterpret_cast<char16_t *>(out.data());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (c == u'\r' || c == u'\n' || (isRewritten(c) && c != kNoBreakSpace)) {
-            if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n')
-                ++i;
-            lineSeparators |= c == kLineSeparator;
-            *q++ = u'\r';
-            *q++ = u'\n';
-        } else {
-            *q++ = c == kNoBreakSpace ? u' ' : c;
-        }
-    }
-    out.truncate(q - reinterpret_cast<const char16_t *>(out.constData()));
-    out.squeeze();
-    return out;
-}
-
-QString displayForm(const QString &text)
-{
-    bool lineSeparators = false;
-    return displayForm(text, lineSeparators);
-}
-
-// Whether the text may hold a letter of a right-to-left script, which would turn its paragraph
-// right to left: Hebrew, Arabic and their neighbours, their presentation forms, the right-to-left
-// mark, and the surrogates of the supplementary blocks of such scripts. Vectorised like the above.
-bool mayBeRightToLeft(QStringView text)
-{
-    const auto *p = reinterpret_cast<const char16_t *>(text.utf16());
-    const auto in = [](char16_t c, char16_t first, char16_t last) {
-        return unsigned(char16_t(c - first) <= char16_t(last - first));
-    };
-    unsigned rightToLeft = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = p[i];
-        rightToLeft |= in(c, 0x0590, 0x08ff) | unsigned(c == 0x200f) | in(c, 0xfb1d, 0xfdff) |
-                       in(c, 0xfe70, 0xfeff) | in(c, 0xd802, 0xd803) | in(c, 0xd83a, 0xd83b);
-    }
-    return rightToLeft != 0;
-}
-
 // Texts up to this many characters go into the box at once; longer ones are loaded from their
 // end, this much first, and then in chunks sized to take this long each.
 constexpr qsizetype kLoadAtOnce = 256 * 1024;
 constexpr qsizetype kFirstChunk = 32 * 1024;
 constexpr qint64 kChunkNanoseconds = 8'000'000;
-
-// The start of the line that holds position `at`: a chunk of the box begins with a paragraph.
-qsizetype lineStart(QStringView text, qsizetype at)
-{
-    const qsizetype lineEnd = text.first(at).lastIndexOf(u'\n');
-    return lineEnd < 0 ? 0 : lineEnd + 1;
-}
 
 } // namespace
 
@@ -137,7 +44,6 @@ TextBoxDisplay::~TextBoxDisplay()
     QObject::disconnect(m_changes);
     QObject::disconnect(m_edits);
     QObject::disconnect(m_inputDirection);
-    QObject::disconnect(m_caretMoves);
     QObject::disconnect(m_relayouts);
 }
 
@@ -147,18 +53,17 @@ void TextBoxDisplay::attach(QPlainTextEdit *box)
     QObject::disconnect(m_changes);
     QObject::disconnect(m_edits);
     QObject::disconnect(m_inputDirection);
-    QObject::disconnect(m_caretMoves);
     QObject::disconnect(m_relayouts);
     m_tidy.stop();
-    m_joinWanted = m_splitWanted = m_rewrapped = false;
-    m_pieces.attach(box);
-    m_caretBlock = QTextCursor();
-    m_box = box;
+    m_joinWanted = m_splitWanted = m_directionWanted = m_rewrapped = false;
+    m_box = qobject_cast<LongLineEdit *>(box);
+    Q_ASSERT(m_box || !box);
     m_text.clear();
     m_boxLength = 0;
     m_lineSeparators = false;
-    if (!box)
+    if (!m_box)
         return;
+    m_box->recountPieces();
     m_changes = QObject::connect(
         box->document(), &QTextDocument::contentsChange, box,
         [this](int from, int removed, int added) { boxChanged(from, removed, added); });
@@ -170,12 +75,10 @@ void TextBoxDisplay::attach(QPlainTextEdit *box)
     m_inputDirection =
         QObject::connect(QGuiApplication::inputMethod(), &QInputMethod::inputDirectionChanged, box,
                          [this] { setRightToLeft(m_rightToLeft); });
-    m_caretMoves = QObject::connect(box, &QPlainTextEdit::cursorPositionChanged, box,
-                                    [this] { keepCaretLayout(); });
     // At a new width the lines wrap elsewhere, and the pieces must be one paragraph again.
     if (auto *layout = qobject_cast<QPlainTextDocumentLayout *>(box->document()->documentLayout()))
         m_relayouts = QObject::connect(layout, &QAbstractTextDocumentLayout::update, box, [this] {
-            if (m_pieces.widthChanged()) {
+            if (m_box->piecesWidthChanged()) {
                 m_rewrapped = true;
                 m_tidy.start();
             }
@@ -203,7 +106,7 @@ QChar TextBoxDisplay::lastChar() const
     const QTextDocument *doc = m_box->document();
     // An empty last piece adds nothing to the text.
     QTextBlock last = doc->lastBlock();
-    while (last.length() == 1 && PlainTextBox::continuesLine(last))
+    while (last.length() == 1 && LongLineEdit::continuesLine(last))
         last = last.previous();
     // A paragraph ends in a separator; the one before it is the text's.
     const QChar c = doc->characterAt(last.position() + last.length() - 2);
@@ -252,7 +155,7 @@ void TextBoxDisplay::setText(const QString &text)
     m_changing = false;
     m_boxLength = m_box->document()->characterCount() - 1;
     showEnd();
-    if (from > 0)
+    if (from > 0 || m_box->cuttingAhead())
         startLoading(from);
     checkText();
 }
@@ -290,7 +193,7 @@ void TextBoxDisplay::setBoxText(const QString &text)
 {
     QTextDocument *doc = m_box->document();
     m_box->setPlainText(QString());
-    m_pieces.recount();
+    m_box->recountPieces();
     QTextCursor cursor(doc);
     {
         const QSignalBlocker quiet(doc->documentLayout());
@@ -303,9 +206,16 @@ void TextBoxDisplay::setBoxText(const QString &text)
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
     cursor.setPosition(0);
-    cursor.insertText(text);
+    // In one edit, so that the box lays out none of it yet: a long last line is cut where it
+    // wraps from the event loop.
+    cursor.beginEditBlock();
+    const qsizetype lastLine = m_lineSeparators ? text.size() : text.lastIndexOf(u'\n') + 1;
+    cursor.insertText(text.first(lastLine));
+    m_box->insertLongLine(cursor, QStringView(text).sliced(lastLine));
     cursor.deleteChar();
-    splitLast();
+    cursor.endEditBlock();
+    if (!m_box->cuttingAhead())
+        splitLast();
     doc->setUndoRedoEnabled(undo);
     doc->clearUndoRedoStacks();
 }
@@ -316,15 +226,15 @@ void TextBoxDisplay::setBoxText(const QString &text)
 // scroll bar, a cut one keeps the lines counted when its paragraphs were laid out.
 bool TextBoxDisplay::cutTo(qsizetype size)
 {
-    if (m_lineSeparators || size < m_loadedFrom)
+    if (m_lineSeparators || size < m_loadedFrom || m_box->cuttingAhead())
         return false;
     QTextDocument *doc = m_box->document();
-    const int cut = m_pieces.boxPosition(m_text, size);
+    const int cut = boxPositionOf(m_box->document(), m_text, size);
     if (cut < 0)
         return false;
     // Pieces are laid out as they are cut, and not counted here.
     QTextBlock counted = doc->findBlock(cut);
-    if (const QTextBlock piece = m_pieces.firstPiece();
+    if (const QTextBlock piece = m_box->firstPiece();
         piece.isValid() && piece.blockNumber() < counted.blockNumber())
         counted = piece;
     int linesFrom = 0;
@@ -337,7 +247,7 @@ bool TextBoxDisplay::cutTo(qsizetype size)
     m_changing = true;
     doc->setUndoRedoEnabled(false);
     if (cut < doc->characterCount() - 1) {
-        m_pieces.forgetAfter(cut);
+        m_box->forgetPiecesAfter(cut);
         QTextCursor cursor(doc);
         cursor.setPosition(cut);
         cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
@@ -376,55 +286,58 @@ void TextBoxDisplay::boxChanged(int from, int, int added)
     // A change in a piece that another follows makes its lines wrap elsewhere, and so does one
     // to the first character of a piece, which the line before would have taken if it fitted;
     // a piece emptied before the end shows a line that is not in the text.
-    bool wrapsElsewhere = PlainTextBox::continuesLine(first) && from - first.position() < 2;
+    bool wrapsElsewhere = LongLineEdit::continuesLine(first) && from - first.position() < 2;
     // Only an undo or a redo brings breaks between pieces into the box.
     bool breaksAdded = false;
     for (QTextBlock b = first; b.isValid() && b.blockNumber() <= last.blockNumber(); b = b.next()) {
         wrapsElsewhere |=
-            PlainTextBox::continuesLine(b.next()) ||
-            (b.length() == 1 && PlainTextBox::continuesLine(b) && b != doc->lastBlock());
-        breaksAdded |= b != first && PlainTextBox::continuesLine(b);
+            LongLineEdit::continuesLine(b.next()) ||
+            (b.length() == 1 && LongLineEdit::continuesLine(b) && b != doc->lastBlock());
+        breaksAdded |= b != first && LongLineEdit::continuesLine(b);
     }
-    if ((m_pieces.breaks() > 0 && (first != last || blockCount != m_blockCount)) || breaksAdded)
-        m_pieces.recount();
+    if ((m_box->pieceBreaks() > 0 && (first != last || blockCount != m_blockCount)) || breaksAdded)
+        m_box->recountPieces();
 
     QTextCursor cursor(doc);
     cursor.setPosition(from);
     cursor.setPosition(int(from + addedHere), QTextCursor::KeepAnchor);
     QString piece = cursor.selectedText();
     if (breaksAdded)
-        piece = PlainTextBox::withoutPieceBreaks(doc, std::move(piece), from);
+        piece = LongLineEdit::withoutPieceBreaks(doc, std::move(piece), from);
     if (!m_rightToLeft && mayBeRightToLeft(piece))
         setRightToLeft(true);
     if (piece.contains(QChar(kLineSeparator))) {
         m_lineSeparators = true;
         return rereadBox();
     }
-    const int breaks = m_pieces.breaks();
+    const int breaks = m_box->pieceBreaks();
     const qsizetype start =
-        m_loadedFrom + from + first.blockNumber() - 2 * (breaks - m_pieces.breaksAfter(from));
+        m_loadedFrom + from + first.blockNumber() - 2 * (breaks - m_box->pieceBreaksAfter(from));
     const qsizetype end = m_text.size() - unchangedEnd -
                           (doc->blockCount() - 1 - last.blockNumber()) +
-                          2 * m_pieces.breaksAfter(int(length - unchangedEnd));
+                          2 * m_box->pieceBreaksAfter(int(length - unchangedEnd));
     if (end < start)
         return rereadBox();
     m_text.replace(start, end - start, displayForm(piece));
 
     const bool atEnd = unchangedEnd == 0 && first == doc->lastBlock();
-    m_joinWanted |= wrapsElsewhere || (m_pieces.breaks() > 0 && m_rightToLeft);
+    m_joinWanted |= wrapsElsewhere;
+    // A letter typed or taken out may change the direction of a line whose earlier pieces have
+    // none of their own.
+    m_directionWanted |= m_box->pieceBreaks() > 0 && m_rightToLeft;
     m_splitWanted |= atEnd;
-    if (m_joinWanted ||
-        (atEnd && (breaks > 0 || doc->lastBlock().length() > 2 * LinePieces::kLength)))
+    if (m_joinWanted || m_directionWanted ||
+        (atEnd && (breaks > 0 || doc->lastBlock().length() > 2 * LongLineEdit::kPieceLength)))
         m_tidy.start();
     checkText();
 }
 
 void TextBoxDisplay::rereadBox()
 {
-    m_pieces.recount();
+    m_box->recountPieces();
     QString shown = m_box->toPlainText();
-    if (m_pieces.breaks() > 0) {
-        shown = PlainTextBox::withoutPieceBreaks(m_box->document(), std::move(shown), 0);
+    if (m_box->pieceBreaks() > 0) {
+        shown = LongLineEdit::withoutPieceBreaks(m_box->document(), std::move(shown), 0);
         m_joinWanted = true;
         m_tidy.start();
     }
@@ -433,14 +346,13 @@ void TextBoxDisplay::rereadBox()
     m_blockCount = m_box->document()->blockCount();
 }
 
-// Pieces only where every paragraph runs left to right and holds no line separator: the
-// direction of a paragraph is that of its first letter, and a separator starts a line anew.
+// Pieces only where no paragraph holds a line separator, which starts a line anew.
 void TextBoxDisplay::splitLast()
 {
-    if (m_rightToLeft || m_lineSeparators)
-        m_pieces.join();
+    if (m_lineSeparators)
+        m_box->joinPieces();
     else
-        m_pieces.splitLast();
+        m_box->splitLast();
 }
 
 void TextBoxDisplay::tidyPieces()
@@ -448,38 +360,40 @@ void TextBoxDisplay::tidyPieces()
     const bool rewrapped = std::exchange(m_rewrapped, false);
     const bool join = std::exchange(m_joinWanted, false) || rewrapped;
     const bool split = std::exchange(m_splitWanted, false);
+    const bool direction = std::exchange(m_directionWanted, false);
     if (!m_box)
         return;
     // An undo brings back the pieces as they were, and a change now would end what can be
     // redone; only pieces cut for another width must go. The box counted each piece it brought
     // back as one line when it showed the caret.
     if (m_box->document()->isRedoAvailable() && !rewrapped) {
-        if (m_pieces.breaks() > 0) {
+        if (m_box->pieceBreaks() > 0) {
             const int scrolledFrom = m_box->verticalScrollBar()->value();
-            m_pieces.layOut();
-            showCaret(scrolledFrom);
+            m_box->layOutPieces();
+            m_box->showCaret(scrolledFrom);
         }
         return;
     }
     m_changing = true;
     if (join)
-        m_pieces.join();
+        m_box->joinPieces();
     else
-        m_pieces.dropEmptyEnd();
+        m_box->dropEmptyEnd();
     if (split)
         splitLast();
+    if (direction)
+        m_box->alignPieceDirections();
     m_changing = false;
     checkText();
 }
 
-// In debug builds, which the tests and the random-input runs use: the text kept is the box's.
+// In every build but Release, which the tests and the random-input runs use: the text kept is
+// the box's.
 void TextBoxDisplay::checkText() const
 {
-#ifndef QT_NO_DEBUG
-    const QString shown =
-        PlainTextBox::withoutPieceBreaks(m_box->document(), m_box->toPlainText(), 0);
-    Q_ASSERT_X(QStringView(m_text).sliced(m_loadedFrom) == displayForm(shown), "TextBoxDisplay",
-               "the text kept differs from the box's");
+#ifdef YAOSHI_CHECKS
+    if (QStringView(m_text).sliced(m_loadedFrom) != displayForm(m_box->lineText()))
+        qFatal("TextBoxDisplay: the text kept differs from the box's");
 #endif
 }
 
@@ -499,15 +413,36 @@ void TextBoxDisplay::stopLoading()
         return;
     m_loader.stop();
     m_loadedFrom = 0;
-    if (m_box)
+    if (m_box) {
+        m_box->stopCuttingAhead();
         m_box->document()->setUndoRedoEnabled(true);
+    }
 }
 
-// Puts the next chunk of the text before the box's content, keeping in view what was in view.
+// Cuts the next part of a long last line where it wraps, or else puts the next chunk of the text
+// before the box's content, keeping in view what was in view.
 void TextBoxDisplay::loadChunk()
 {
     if (!m_box)
         return stopLoading();
+    QTextDocument *doc = m_box->document();
+    if (m_box->cuttingAhead()) {
+        m_changing = true;
+        m_box->cutAhead();
+        m_changing = false;
+        m_boxLength = doc->characterCount() - 1;
+        checkText();
+    } else if (m_loadedFrom > 0) {
+        loadBefore();
+    }
+    if (m_loadedFrom == 0 && !m_box->cuttingAhead()) {
+        m_loader.stop();
+        doc->setUndoRedoEnabled(true);
+    }
+}
+
+void TextBoxDisplay::loadBefore()
+{
     QElapsedTimer timer;
     timer.start();
     QTextDocument *doc = m_box->document();
@@ -521,11 +456,6 @@ void TextBoxDisplay::loadChunk()
     m_boxLength = doc->characterCount() - 1;
     QScrollBar *bar = m_box->verticalScrollBar();
     bar->setValue(bar->value() + doc->lineCount() - lines);
-    if (m_loadedFrom == 0) {
-        m_loader.stop();
-        doc->setUndoRedoEnabled(true);
-        return;
-    }
     const qint64 took = timer.nsecsElapsed();
     if (took < kChunkNanoseconds / 2)
         m_chunk *= 2;
@@ -546,18 +476,10 @@ void TextBoxDisplay::setRightToLeft(bool rightToLeft)
         return;
     option.setTextDirection(direction);
     doc->setDefaultTextOption(option);
-}
-
-void TextBoxDisplay::keepCaretLayout()
-{
-    const QTextBlock block = m_box->textCursor().block();
-    if (!m_caretBlock.isNull() && m_caretBlock.block() == block)
-        return;
-    // A paragraph the caret left gives its shaped text back at its next layout.
-    if (!m_caretBlock.isNull())
-        m_caretBlock.block().layout()->setCacheEnabled(false);
-    m_caretBlock = QTextCursor(block);
-    block.layout()->setCacheEnabled(true);
+    if (m_box->pieceBreaks() > 0) {
+        m_directionWanted = true;
+        m_tidy.start();
+    }
 }
 
 void TextBoxDisplay::showEnd()
@@ -566,13 +488,5 @@ void TextBoxDisplay::showEnd()
     QTextCursor cursor = m_box->textCursor();
     cursor.movePosition(QTextCursor::End);
     m_box->setTextCursor(cursor);
-    showCaret(scrolledFrom);
-    keepCaretLayout();
-}
-
-void TextBoxDisplay::showCaret(int scrolledFrom)
-{
-    m_box->ensureCursorVisible();
-    if (auto *box = qobject_cast<PlainTextBox *>(m_box.data()))
-        box->keepMarginBelowCaret(scrolledFrom);
+    m_box->showCaret(scrolledFrom);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "calculator/engine/display.h"
-#include "calculator/window/linepieces.h"
+#include "widgets/longlineedit.h"
 
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextCursor>
 #include <QTimer>
 
 #include <functional>
@@ -17,8 +16,8 @@
 // copies the text out of the box. Appends go to the end of the document without rebuilding it,
 // and leave the caret at the end, in view.
 //
-// A long last line is held in the box in pieces (see LinePieces), so that keys at its end lay out
-// only the last piece again.
+// A long last line is held in the box in pieces (see LongLineEdit), so that keys at its end lay
+// out only the last piece again; the display decides when the pieces are cut and joined.
 //
 // A long text is shown from its end at once and filled in before that from the event loop, a
 // little at a time, so that the window keeps answering: the box builds a paragraph in
@@ -34,7 +33,7 @@ public:
     TextBoxDisplay &operator=(const TextBoxDisplay &) = delete;
     ~TextBoxDisplay() override;
 
-    // The box of the loaded window, or null while the window is unloaded.
+    // The box of the loaded window, a LongLineEdit, or null while the window is unloaded.
     void attach(QPlainTextEdit *box);
 
     QString text() const override;
@@ -52,22 +51,19 @@ private:
     bool cutTo(qsizetype size);
     void startLoading(qsizetype from);
     void loadChunk();
+    void loadBefore();
     void stopLoading();
     void setRightToLeft(bool rightToLeft);
-    void keepCaretLayout();
     void showEnd();
-    // After the box scrolled from `scrolledFrom`: the caret in view as the box shows it.
-    void showCaret(int scrolledFrom);
     void splitLast();
     void tidyPieces();
     void checkText() const;
 
     std::function<void()> m_userEdited;
-    QPointer<QPlainTextEdit> m_box;
+    QPointer<LongLineEdit> m_box;
     QMetaObject::Connection m_changes;
     QMetaObject::Connection m_edits;
     QMetaObject::Connection m_inputDirection;
-    QMetaObject::Connection m_caretMoves;
     QMetaObject::Connection m_relayouts;
     QString m_text;
     // Characters in the box, a line break counting one; as of the last change seen.
@@ -85,17 +81,14 @@ private:
     qsizetype m_loadedFrom = 0;
     qsizetype m_chunk = 0;
     QTimer m_loader;
-    LinePieces m_pieces;
     int m_blockCount = 0;
     // What the box's own changes call for, done once they are over: the pieces joined again, as
     // after an edit inside a line that continues; the last line cut, as after an edit at its end.
     bool m_joinWanted = false;
     bool m_splitWanted = false;
+    // The pieces' directions to be set again.
+    bool m_directionWanted = false;
     // The box's width changed since the pieces were cut.
     bool m_rewrapped = false;
     QTimer m_tidy;
-    // The paragraph of the caret keeps its shaped text between layouts: placing the caret, which
-    // the blinking does twice a second, would otherwise shape the whole paragraph again. Held by
-    // a cursor, which follows the document's changes where a paragraph handle would dangle.
-    QTextCursor m_caretBlock;
 };
