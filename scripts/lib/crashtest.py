@@ -40,16 +40,6 @@ def draw_round(rng):
 
 
 class CrashMonkey(monkey.Monkey):
-    def environment(self):
-        home = os.path.join(self.workdir, "home")
-        env = dict(self.env, HOME=home, XDG_CACHE_HOME=os.path.join(self.workdir, "cache"),
-                   XDG_CONFIG_HOME=os.path.join(home, ".config"), LANG="C.UTF-8",
-                   LC_ALL="C.UTF-8", QT_QPA_PLATFORM="xcb",
-                   ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:handle_abort=1",
-                   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1")
-        env.pop("XDG_RUNTIME_DIR", None)
-        return env
-
     def restart(self):
         """The second start: answers the recovery question with 是 (its default button)."""
         self.app_log = os.path.join(self.workdir, "program-again.log")

@@ -169,9 +169,10 @@ class Monkey:
                  "saved.txt", "second.txt", "图.txt", "missing/x.txt", "picture.bmp", "noext"]
         self.paths = [os.path.join(self.files, n) for n in names]
 
-    def start(self):
+    def environment(self):
+        """The program's environment: a home, cache and settings of its own, the ASan build's
+        options."""
         home = os.path.join(self.workdir, "home")
-        os.makedirs(home)
         env = dict(self.env, HOME=home, XDG_CACHE_HOME=os.path.join(self.workdir, "cache"),
                    XDG_CONFIG_HOME=os.path.join(home, ".config"), LANG="C.UTF-8",
                    LC_ALL="C.UTF-8", QT_QPA_PLATFORM="xcb",
@@ -180,6 +181,11 @@ class Monkey:
                    ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:handle_abort=1",
                    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1")
         env.pop("XDG_RUNTIME_DIR", None)
+        return env
+
+    def start(self):
+        os.makedirs(os.path.join(self.workdir, "home"))
+        env = self.environment()
         self.app_log = os.path.join(self.workdir, "program.log")
         self.app = subprocess.Popen(
             [self.program], cwd=self.files, env=env, stdin=subprocess.DEVNULL,
