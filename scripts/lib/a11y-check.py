@@ -8,8 +8,10 @@ interface, and checks that results and fault messages arrive as text events. It 
 "a11y-check: N passed, N failed" and fails when any check did.
 """
 
+import os
 import subprocess
 import sys
+import tempfile
 import time
 
 import pyatspi
@@ -86,7 +88,11 @@ def interactive(node):
 
 class Program:
     def __init__(self, *arguments):
-        self.process = subprocess.Popen([PROGRAM, *arguments])
+        # A cache of its own: a copy ended by a signal leaves its unsaved work to be offered to
+        # the next start.
+        self.cache = tempfile.TemporaryDirectory()
+        self.process = subprocess.Popen([PROGRAM, *arguments],
+                                        env=dict(os.environ, XDG_CACHE_HOME=self.cache.name))
         self.app = None
         pump(20, self._registered)
         check(self.app is not None, f"yaoshi {' '.join(arguments)}: registers with the AT-SPI bus")
@@ -118,6 +124,7 @@ class Program:
     def close(self):
         self.process.terminate()
         self.process.wait(10)
+        self.cache.cleanup()
 
 
 def check_window(window, role, expected):

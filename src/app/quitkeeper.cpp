@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <array>
 #include <cerrno>
@@ -75,8 +76,11 @@ void QuitKeeper::signalled()
     while (::read(g_signalSocket[0], bytes, sizeof bytes) > 0) {
     }
     m_keep();
-    // exit(), not quit(): quit() would close the windows, and closing asks to save.
+    // exit(), not quit(): quit() would close the windows, and closing asks to save. It ends
+    // every loop running now, a start-up question's included; the main loop forgets it when it
+    // starts later, so it is asked again from there.
     QCoreApplication::exit(0);
+    QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
 }
 
 void QuitKeeper::commitData(QSessionManager &manager)

@@ -1,6 +1,7 @@
 #include "widgets/fittinglabel.h"
 
 #include <QAbstractButton>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
@@ -35,6 +36,16 @@ QFont fittedFont(const QFont &font, const QString &text, qreal width, qreal floo
     return f;
 }
 
+QFont fittedToHeight(const QFont &font, int pixels, qreal floorPoints)
+{
+    const int em = QFontInfo(font).pixelSize();
+    if (em <= pixels || font.pointSizeF() <= floorPoints)
+        return font;
+    QFont f = font;
+    f.setPointSizeF(std::max(floorPoints, f.pointSizeF() * std::max(pixels, 1) / em));
+    return f;
+}
+
 void fitCaption(QAbstractButton *button)
 {
     QStyleOptionButton option;
@@ -44,12 +55,14 @@ void fitCaption(QAbstractButton *button)
         button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
     // The style's margin between the caption and the contents' edges, on both sides.
     const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
-    button->setFont(fittedFont(button->font(), button->text(), contents.width() - margin));
+    const QFont font = fittedToHeight(button->font(), contents.height() - margin);
+    button->setFont(fittedFont(font, button->text(), contents.width() - margin));
 }
 
 QFont FittingLabel::shownFont() const
 {
-    return fittedFont(font(), text(), textRect().width(), kFloorPoints);
+    return fittedFont(fittedToHeight(font(), textRect().height() - 4, kFloorPoints), text(),
+                      textRect().width(), kFloorPoints);
 }
 
 QString FittingLabel::shownText() const

@@ -8,7 +8,11 @@ class QAbstractButton;
 // itself when the text fits or the font is at the floor already.
 QFont fittedFont(const QFont &font, const QString &text, qreal width, qreal floorPoints = 7);
 
-// Sets the font of `button` so that its caption fits the button's width.
+// `font` made smaller, down to `floorPoints`, until its em is at most `pixels` high: a control of a
+// fixed height then shows its text whole at a large system font.
+QFont fittedToHeight(const QFont &font, int pixels, qreal floorPoints = 7);
+
+// Sets the font of `button` so that its caption fits the button's width and height.
 void fitCaption(QAbstractButton *button);
 
 // A one-line label for numbers that may be wider than the label: the text is drawn smaller, down

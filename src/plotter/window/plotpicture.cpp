@@ -135,6 +135,12 @@ QPoint PlotPicture::pixelOf(QPointF screen) const
     return screenToPixel(screen, size()).toPoint();
 }
 
+void PlotPicture::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    Q_EMIT left();
+}
+
 void PlotPicture::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -153,8 +159,12 @@ void PlotPicture::paintEvent(QPaintEvent *)
         painter.drawLine(c.x(), c.y() - 8, c.x(), c.y() - 3);
         painter.drawLine(c.x(), c.y() + 3, c.x(), c.y() + 8);
     }
+    // A text too long for one line of the picture wraps, so that it is always read whole.
     const auto textBox = [&](QPoint at, const QString &text) {
-        const QRect bounds = painter.fontMetrics().boundingRect(text).adjusted(-3, -2, 3, 2);
+        const int flags = Qt::AlignLeft | Qt::TextWordWrap;
+        const QRect room(0, 0, std::max(width() - 8, 1), height());
+        const QRect bounds =
+            painter.fontMetrics().boundingRect(room, flags, text).adjusted(-3, -2, 3, 2);
         QRect box = bounds.translated(at - bounds.topLeft());
         box.moveRight(std::min(box.right(), width() - 1));
         box.moveBottom(std::min(box.bottom(), height() - 1));
@@ -162,7 +172,7 @@ void PlotPicture::paintEvent(QPaintEvent *)
         box.moveTop(std::max(box.top(), 0));
         painter.fillRect(box, QColor(255, 255, 225));
         painter.setPen(Qt::black);
-        painter.drawText(box, Qt::AlignCenter, text);
+        painter.drawText(box.adjusted(3, 2, -3, -2), flags, text);
     };
     if (m_overlay.hovered >= 0 && m_overlay.hovered < int(m_overlay.rings.size()))
         textBox(pixelOf(m_overlay.rings[m_overlay.hovered]) + QPoint(8, 8), m_overlay.label);

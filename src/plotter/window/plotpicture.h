@@ -44,6 +44,7 @@ public:
 Q_SIGNALS:
     void pressed(Qt::MouseButton button, QPointF screen);
     void moved(QPointF screen);
+    void left(); // the pointer left the picture
     void wheeled(QPointF screen, bool in);
     void crosshairMoved(QPointF screen);
     void zoomRequested(QPointF screen, bool in);
@@ -56,6 +57,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;

@@ -173,6 +173,9 @@ void PlotterWindow::build()
         }
         widget->setObjectName(QLatin1String(c.name));
         widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
+        // A box's text is cut at its foot in a font taller than the box.
+        if (c.kind == Box)
+            widget->setFont(fittedToHeight(widget->font(), widget->height() - 5));
     }
     const auto label = [controls](const char *name) {
         return controls->findChild<QLabel *>(QLatin1String(name));
@@ -218,6 +221,7 @@ void PlotterWindow::build()
     connect(button("Command2"), &QPushButton::clicked, this, &PlotterWindow::returnToCalculator);
     connect(picture, &PlotPicture::pressed, this, &PlotterWindow::pictureMouseDown);
     connect(picture, &PlotPicture::moved, this, &PlotterWindow::pictureMouseMove);
+    connect(picture, &PlotPicture::left, this, &PlotterWindow::pointerLeft);
     connect(picture, &PlotPicture::wheeled, this, &PlotterWindow::pictureWheel);
     connect(picture, &PlotPicture::crosshairMoved, this, &PlotterWindow::crosshairMoved);
     connect(picture, &PlotPicture::zoomRequested, this, &PlotterWindow::zoomAtCrosshair);
@@ -387,6 +391,14 @@ void PlotterWindow::goHome()
         m_view = PlotView();
         return true;
     });
+    if (const std::optional<QPointF> crosshair = m_picture->crosshair())
+        crosshairMoved(*crosshair);
+}
+
+// A label stays only while the pointer is over its ring.
+void PlotterWindow::pointerLeft()
+{
+    setHovered(-1);
 }
 
 void PlotterWindow::goBack()

@@ -41,6 +41,7 @@ public:
     void zoomAtCrosshair(QPointF screen, bool in);
     void goToPoint(int step);
     void goHome();
+    void pointerLeft();
     void goBack();
     const PointsOfInterest &points() const { return m_points; }
     void savePicture();
