@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <numeric>
 #include <optional>
 
 namespace
@@ -29,6 +30,13 @@ double doubleOf(std::int64_t key)
                     : std::bit_cast<double>(std::int64_t(std::uint64_t(-key) | (1ULL << 63)));
 }
 
+// How many doubles lie between two keys: more than a signed key can hold when they lie on both
+// sides of zero.
+std::uint64_t gap(std::int64_t x, std::int64_t y)
+{
+    return x > y ? std::uint64_t(x) - std::uint64_t(y) : std::uint64_t(y) - std::uint64_t(x);
+}
+
 using Function = std::function<double(double)>;
 
 int signOf(double v)
@@ -45,8 +53,8 @@ std::optional<double> refineZero(const Function &f, double a, double fa, double 
     std::int64_t lo = keyOf(a);
     std::int64_t hi = keyOf(b);
     const int sa = signOf(fa);
-    while (hi - lo > 1) {
-        const std::int64_t mid = lo + (hi - lo) / 2;
+    while (gap(lo, hi) > 1) {
+        const std::int64_t mid = std::midpoint(lo, hi);
         const double x = doubleOf(mid);
         const double v = f(x);
         if (std::isnan(v))
@@ -76,10 +84,10 @@ std::pair<double, double> refineExtreme(const Function &f, double a, double c, d
     std::int64_t mid = keyOf(c);
     double best = sign * fc;
     constexpr double kGolden = 0.3819660112501051;
-    while (hi - lo > 2) {
-        const bool right = hi - mid > mid - lo;
-        const std::int64_t span = right ? hi - mid : mid - lo;
-        const std::int64_t step = std::max<std::int64_t>(1, std::int64_t(double(span) * kGolden));
+    while (gap(lo, hi) > 2) {
+        const bool right = gap(hi, mid) > gap(mid, lo);
+        const std::uint64_t span = right ? gap(hi, mid) : gap(mid, lo);
+        const auto step = std::max<std::int64_t>(1, std::int64_t(double(span) * kGolden));
         const std::int64_t probe = right ? mid + step : mid - step;
         const double v = sign * f(doubleOf(probe));
         if (v < best) {
@@ -92,15 +100,15 @@ std::pair<double, double> refineExtreme(const Function &f, double a, double c, d
     }
     // Near its extreme a curve is flat to the last bit over many doubles: the middle of them.
     const auto edge = [&](std::int64_t outer, std::int64_t inner) {
-        while (std::abs(inner - outer) > 1) {
-            const std::int64_t probe = outer + (inner - outer) / 2;
+        while (gap(inner, outer) > 1) {
+            const std::int64_t probe = std::midpoint(outer, inner);
             (sign * f(doubleOf(probe)) == best ? inner : outer) = probe;
         }
         return inner;
     };
     const std::int64_t first = edge(keyOf(a), mid);
     const std::int64_t last = edge(keyOf(b), mid);
-    const std::int64_t middle = first + (last - first) / 2;
+    const std::int64_t middle = std::midpoint(first, last);
     if (sign * f(doubleOf(middle)) == best)
         mid = middle;
     return {doubleOf(mid), sign * best};
