@@ -1,6 +1,5 @@
 #include "launcherwindow.h"
 
-#include "widgets/accessibility.h"
 #include "widgets/layout.h"
 
 #include <QAbstractButton>
@@ -85,5 +84,4 @@ LauncherWindow::LauncherWindow(const WindowOpeners &openers, QWidget *parent) : 
                       l.opens ? QColor(192, 0, 0) : palette.color(QPalette::ButtonText));
         label->setPalette(text);
     }
-    nameControls(this);
 }

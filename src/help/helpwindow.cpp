@@ -30,7 +30,7 @@ void HelpWindow::load()
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    nameControls(this);
+    describeControl(m_text, u"帮助说明", nullptr);
     show();
     m_text->show();
     m_text->setPlainText(helpLines().join(u'\n'));
