@@ -22,6 +22,10 @@ struct CalculatorControl {
 namespace calculatorcontrols
 {
 using enum KeyAction;
+using yaoshi::Op;
+constexpr const char16_t *kTitle = u"曜石.1.0";
+constexpr int kWidth = 6165, kHeight = 5475;         // twips, below the menu bar
+constexpr const char *kGroups[] = {"N", "ji", "hs"}; // button groups: index is the command's
 constexpr KeyCommand op(KeyAction action, Op code)
 {
     return KeyCommand{action, int(code)};

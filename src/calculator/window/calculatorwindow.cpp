@@ -64,7 +64,7 @@ CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder
     m_recoveryTimer.setInterval(1000);
     connect(&m_recoveryTimer, &QTimer::timeout, this, [this] { m_calc.keepRecovery(); });
     setObjectName(QStringLiteral("Frm1"));
-    setWindowTitle(QStringLiteral("曜石.1.0"));
+    setWindowTitle(QString::fromUtf16(calculatorcontrols::kTitle));
 }
 
 void CalculatorWindow::load()
@@ -85,7 +85,7 @@ void CalculatorWindow::build()
     auto *controls = new QWidget(this);
     controls->setObjectName(QStringLiteral("controls"));
     QHash<QString, QButtonGroup *> groups;
-    for (const char *name : {"N", "ji", "hs"}) {
+    for (const char *name : calculatorcontrols::kGroups) {
         auto *group = new QButtonGroup(controls);
         group->setObjectName(QLatin1String(name));
         groups.insert(QLatin1String(name), group);
@@ -164,12 +164,14 @@ void CalculatorWindow::build()
     // window's is too large for that.
     bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
     QFont barFont = bar->font();
-    while (bar->sizeHint().width() > twips(6165) && barFont.pointSizeF() > kMenuFloorPoints) {
+    while (bar->sizeHint().width() > twips(calculatorcontrols::kWidth) &&
+           barFont.pointSizeF() > kMenuFloorPoints) {
         barFont.setPointSizeF(barFont.pointSizeF() - 0.5);
         bar->setFont(barFont);
     }
     setMenuBar(bar);
-    resize(twips(6165), twips(5475) + bar->sizeHint().height());
+    resize(twips(calculatorcontrols::kWidth),
+           twips(calculatorcontrols::kHeight) + bar->sizeHint().height());
     move(twips(3135), twips(1845));
 
     m_display.attach(m_text);

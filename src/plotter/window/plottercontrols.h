@@ -21,6 +21,7 @@ namespace plottercontrols
 using enum PlotterControl::Kind;
 using enum PlotterControl::Align;
 constexpr int kNoTab = -1;
+constexpr int kWidth = 6795, kHeight = 8160; // twips: the laid-out size
 
 // In the order the window makes them; the picture comes last, over the captions.
 inline constexpr PlotterControl kControls[] = {
