@@ -1,7 +1,8 @@
 // Writes where every window's controls are, from the tables the windows are made from, as JSON:
 // per tool its window's title, size and controls, each with object name, button-group index
-// (-1 for a control of its own), caption, rectangle (all in twips) and the name a screen reader
-// is told. Run at build time; the scripts that drive the program read it beside the program.
+// (-1 for a control of its own), caption, rectangle (all in twips), and the name a screen reader
+// is told and the description its table gives (what the window works out as it runs is not in
+// it). Run at build time; the scripts that drive the program read it beside the program.
 #include "app/launchercontrols.h"
 #include "calculator/window/calculatorcontrols.h"
 #include "help/helpcontrols.h"
@@ -26,14 +27,16 @@ QString text(const char16_t *t)
 }
 
 QJsonObject control(const char *name, int index, const QString &kind, const QString &caption,
-                    const int (&rect)[4], const QString &accessibleName)
+                    const int (&rect)[4], const QString &accessibleName,
+                    const QString &description = {})
 {
     return {{u"name"_qs, QLatin1String(name)},
             {u"index"_qs, index},
             {u"kind"_qs, kind},
             {u"caption"_qs, caption},
             {u"rect"_qs, QJsonArray{rect[0], rect[1], rect[2], rect[3]}},
-            {u"accessibleName"_qs, accessibleName.isEmpty() ? caption : accessibleName}};
+            {u"accessibleName"_qs, accessibleName.isEmpty() ? caption : accessibleName},
+            {u"description"_qs, description}};
 }
 
 QJsonObject window(const QString &title, int width, int height, const QJsonArray &controls)
@@ -51,7 +54,8 @@ QJsonObject calculator()
             [&](const char *group) { return std::strcmp(group, c.name) == 0; });
         controls.append(control(c.name, grouped ? c.command.index : -1,
                                 c.caption ? u"button"_qs : u"text"_qs, text(c.caption),
-                                {c.left, c.top, c.width, c.height}, text(c.accessibleName)));
+                                {c.left, c.top, c.width, c.height}, text(c.accessibleName),
+                                text(c.tooltip)));
     }
     return window(text(calculatorcontrols::kTitle), calculatorcontrols::kWidth,
                   calculatorcontrols::kHeight, controls);
@@ -67,7 +71,7 @@ QJsonObject plotter()
                              : c.kind == Picture ? u"picture"_qs
                                                  : u"label"_qs;
         controls.append(control(c.name, -1, kind, text(c.text), {c.left, c.top, c.width, c.height},
-                                text(c.accessibleName)));
+                                text(c.accessibleName), text(c.accessibleDescription)));
     }
     return window(plottermessages::windowTitle(), plottercontrols::kWidth, plottercontrols::kHeight,
                   controls);
@@ -89,7 +93,7 @@ QJsonObject help()
     const HelpControl &c = helpcontrols::kText;
     return window(text(helpcontrols::kTitle), helpcontrols::kWidth, helpcontrols::kHeight,
                   {control(c.name, -1, u"text"_qs, {}, {c.left, c.top, c.width, c.height},
-                           text(c.accessibleName))});
+                           text(c.accessibleName), text(c.accessibleDescription))});
 }
 
 } // namespace
