@@ -17,7 +17,10 @@ import time
 import pyatspi
 from gi.repository import GLib
 
+from layout import Layout
+
 PROGRAM = sys.argv[1]
+LAYOUT = Layout(PROGRAM)
 results = []
 
 
@@ -146,32 +149,27 @@ def check_window(window, role, expected):
           + "".join(f"\n        not expected {x}" for x in extra))
 
 
-CALCULATOR = [("push button", str(d), "") for d in range(10)] + [
-    ("push button", "小数点", ""), ("push button", "加", ""), ("push button", "减", ""),
-    ("push button", "乘", ""), ("push button", "除", ""), ("push button", "等于", ""),
-    ("push button", "正弦", "键盘输入s"), ("push button", "余弦", "键盘输入c"),
-    ("push button", "常用对数", "键盘输入l"), ("push button", "自然对数", "键盘输入L"),
-    ("push button", "反正切", "反正切函数,键盘输入a"),
-    ("push button", "左括号", ""), ("push button", "右括号", ""), ("push button", "乘方", ""),
-    ("push button", "阶乘", ""), ("push button", "圆周率", ""), ("push button", "自然常数", ""),
-    ("push button", "上一步", "可以上推20步,快捷键为上箭头,先按TAB键"),
-    ("push button", "到计算状态", "当输入文本结实后须按此按钮,快捷键为Tab"),
-    ("text", "计算显示", "计算状态：算式与结果；按 F2 键或单击后可输入文字"),
-] + [("menu item", m, "") for m in
-     ("文件f", "新建n", "打开o", "保存s", "另存为a", "打印p", "退出e", "帮助h", "关于b")]
+ROLES = {"button": "push button", "text": "text", "picture": "image"}
 
-PLOTTER = [
-    ("text", "方程一", "请自行算试正确检查,注意空格使用,详看帮助"), ("text", "方程二", ""),
-    ("text", "参数方程一", "参数方程的横坐标"), ("text", "参数方程二", "参数方程的纵坐标"),
-    ("push button", "开始运行", ""), ("push button", "清除方程", ""),
-    ("push button", "保存图片", ""), ("push button", "返回", ""),
-    ("image", "函数图像", "左键放大,右键缩小"),
-]
+# What the windows work out as they run, so their tables cannot give it.
+WORKED_OUT = {
+    "calculator": {"计算显示": "计算状态：算式与结果；按 F2 键或单击后可输入文字"},
+    "plotter": {"方程一": "请自行算试正确检查,注意空格使用,详看帮助", "函数图像": "左键放大,右键缩小"},
+    "launcher": {"计算器": "快捷键 C", "解方程": "快捷键 P", "帮助": "快捷键 H"},
+    "help": {},
+}
+MENU = ("文件f", "新建n", "打开o", "保存s", "另存为a", "打印p", "退出e", "帮助h", "关于b")
 
-LAUNCHER = [("push button", "计算器", "快捷键 C"), ("push button", "解方程", "快捷键 P"),
-            ("push button", "帮助", "快捷键 H")]
 
-HELP = [("text", "帮助说明", "")]
+def expected_controls(tool):
+    """(role, name, description) of every control of the tool's window that a user can act on,
+    from the window's layout."""
+    controls = [(ROLES[c["kind"]], c["accessibleName"],
+                 WORKED_OUT[tool].get(c["accessibleName"], c["description"]))
+                for c in LAYOUT.controls(tool) if c["kind"] in ROLES]
+    if tool == "calculator":
+        controls += [("menu item", m, "") for m in MENU]
+    return controls
 
 
 class TextEvents:
@@ -201,31 +199,32 @@ def plain_start(program):
                               str(program.process.pid)], capture_output=True, text=True)
         window = ids.stdout.split()[0]
         subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "Return"], check=True)
-    launcher = program.window("曜石2.00")
-    check_window(launcher, "frame", LAUNCHER)
-    for word, opened, role, expected in (("帮助", "帮助使用", "dialog", HELP),
-                                         ("计算器", "曜石.1.0", "frame", None),
-                                         ("解方程", "曜石----解方程", "frame", None)):
+    launcher = program.window(LAYOUT.title("launcher"))
+    check_window(launcher, "frame", expected_controls("launcher"))
+    for word, tool, role, checked in (("Label3", "help", "dialog", True),
+                                      ("Label1", "calculator", "frame", False),
+                                      ("Label2", "plotter", "frame", False)):
+        word = LAYOUT.control("launcher", word)["accessibleName"]
         button = find(launcher, "push button", word) if launcher else None
         if check(button is not None and "Press" in actions(button),
                  f"the launcher's {word} can be pressed"):
             press(button)
-        window = program.window(opened)
-        if expected is not None:
-            check_window(window, role, expected)
+        window = program.window(LAYOUT.title(tool))
+        if checked:
+            check_window(window, role, expected_controls(tool))
 
 
-def started_alone(program, title, expected):
+def started_alone(program, tool):
     """A tool started from the command line: at once, with the launcher behind it."""
-    window = program.window(title)
+    window = program.window(LAYOUT.title(tool))
     check(not any(w.name == "曜石 启动画面" for w in program.windows()), "no splash")
-    program.window("曜石2.00")
-    check_window(window, "frame", expected)
+    program.window(LAYOUT.title("launcher"))
+    check_window(window, "frame", expected_controls(tool))
     return window
 
 
 def calculator(program):
-    window = started_alone(program, "曜石.1.0", CALCULATOR)
+    window = started_alone(program, "calculator")
     if window is None:
         return
 
@@ -252,7 +251,7 @@ def calculator(program):
 
 
 def plotter(program):
-    window = started_alone(program, "曜石----解方程", PLOTTER)
+    window = started_alone(program, "plotter")
     if window is None:
         return
 

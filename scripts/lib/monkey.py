@@ -15,31 +15,12 @@ import sys
 import time
 
 import xwin
+from layout import Layout
 
-LAUNCHER, CALCULATOR, PLOTTER, HELP = "曜石2.00", "曜石.1.0", "曜石----解方程", "帮助使用"
-MAIN_TITLES = {LAUNCHER: "launcher", CALCULATOR: "calculator", PLOTTER: "plotter",
-               HELP: "help"}
 MESSAGE_TITLES = {"提示", "哈哈"}
 FILE_DIALOG_TITLES = {"Open", "Save As"}
 HANG_SECONDS = 10
-
-# Control rectangles in twips (15 to a pixel), relative to the window's client area below the
-# menu bar for the calculator, as the windows lay them out.
-CALCULATOR_CONTROLS = [
-    (240, 2520), (1200, 2520), (2160, 2520), (240, 3120), (1200, 3120), (2160, 3120),
-    (240, 3720), (1200, 3720), (2160, 3720), (240, 4320), (1200, 4320), (3120, 2520),
-    (4080, 2520), (3120, 3120), (4080, 3120), (2160, 4320), (5040, 2520), (5040, 3120),
-    (5040, 3720), (5040, 4320), (3120, 3720), (4080, 3720), (3120, 4320), (4080, 4320),
-    (240, 4920), (1200, 4920), (2160, 4920)]
-CALCULATOR_WIDE = [(3360, 4920), (4680, 4920)]  # 上一步, 到计算状态: 1095 wide
-CALCULATOR_HEIGHT = 5475
-CALCULATOR_DISPLAY = (240, 120, 5535, 2175)
-HELP_TEXT = (240, 120, 6735, 6615)
-PLOTTER_BOXES = [(1320, 6600 + 360 * i, 5415, 270) for i in range(4)]
-PLOTTER_PICTURE = (1440, 120, 5169, 5876)
-PLOTTER_BUTTONS = {"run": (120, 4920), "clear": (120, 5520), "save": (120, 3000),
-                   "back": (120, 3480)}
-LAUNCHER_WORDS = [(4080, 720, 2295, 615), (4080, 1920, 2295, 615), (4080, 3240, 2295, 615)]
+PLOTTER_BUTTONS = {"run": "Cdyx", "clear": "Cdqc", "save": "Command1", "back": "Command2"}
 
 CALCULATOR_KEYS = (list("0123456789") + [
     "plus", "minus", "asterisk", "slash", "asciicircum", "parenleft", "parenright", "exclam",
@@ -63,7 +44,7 @@ EQUATIONS = ["( x + 20 ) ^ 2", "30 * sin x", "20 * cos x", "1 / x", "lg ( x )", 
              "( x + 1 ) * ( x - 1 )", "atn x * 100", "((x", "x )", "sin ( 2 * x ) + lg ( x )"]
 
 
-def draw_events(seed, count):
+def draw_events(seed, count, buttons):
     """The event stream of a seed: the first count events, the same whatever count is."""
     rng = random.Random(seed)
     kinds = collections.OrderedDict([
@@ -79,7 +60,7 @@ def draw_events(seed, count):
             keys = CALCULATOR_KEYS if rng.random() < 0.75 else OTHER_KEYS
             event = (kind, rng.choice(keys))
         elif kind == "button":
-            event = (kind, rng.randrange(len(CALCULATOR_CONTROLS) + len(CALCULATOR_WIDE)),
+            event = (kind, rng.randrange(buttons),
                      frac(), frac())
         elif kind == "click":
             button = rng.choices([1, 3, 2], [8, 1, 1])[0]
@@ -142,6 +123,9 @@ class Monkey:
     def __init__(self, program, workdir, display, seed):
         self.program, self.workdir = os.path.abspath(program), os.path.abspath(workdir)
         self.display, self.seed = display, seed
+        self.layout = Layout(program)
+        self.titles = {self.layout.title(tool): tool
+                       for tool in ("launcher", "calculator", "plotter", "help")}
         self.env = dict(os.environ, DISPLAY=display)
         self.clipboard_owners = []
         self.app = None
@@ -227,12 +211,11 @@ class Monkey:
         # Tool tips come and go with time, not with events.
         return [w for w in self.x.windows(self.app.pid) if "TOOLTIP" not in w.kinds]
 
-    @staticmethod
-    def kind(w):
+    def kind(self, w):
         if w.override:
             return "popup"
-        if w.title in MAIN_TITLES:
-            return MAIN_TITLES[w.title]
+        if w.title in self.titles:
+            return self.titles[w.title]
         if w.title in FILE_DIALOG_TITLES:
             return "file" if w.height > 200 else "message"  # the overwrite question
         if w.title in MESSAGE_TITLES:
@@ -308,7 +291,7 @@ class Monkey:
             # meanwhile would not answer.
             if not self.pinged:
                 known = [w for w in self.x.windows(self.app.pid, hidden=True) if w.title]
-                target = next((w for w in known if w.title == LAUNCHER), None)
+                target = next((w for w in known if self.kind(w) == "launcher"), None)
                 self.pinged = target.wid if target else known[0].wid if known else None
             if self.pinged:
                 serial = self.x.ping(self.pinged, 0.5, first)
@@ -353,8 +336,11 @@ class Monkey:
     def type(self, text):
         self.xdo("type", "--delay", 2, text)
 
+    def box(self, index):
+        return self.layout.rect("plotter", f"Text{index + 1}")
+
     def calculator_origin(self, w):
-        return (0, w.height - CALCULATOR_HEIGHT // 15)  # below the menu bar
+        return (0, w.height - self.layout.size("calculator")[1] // 15)  # below the menu bar
 
     def set_clipboard(self, selection, data, mime=None):
         before = self.x.selection_owner(selection)
@@ -400,11 +386,8 @@ class Monkey:
         if not w:
             return "skipped: no calculator"
         origin = self.calculator_origin(w)
-        if index < len(CALCULATOR_CONTROLS):
-            x, y = inside((*CALCULATOR_CONTROLS[index], 735, 375), fx, fy, origin)
-        else:
-            x, y = inside((*CALCULATOR_WIDE[index - len(CALCULATOR_CONTROLS)], 1095, 375), fx,
-                          fy, origin)
+        button = self.layout.controls("calculator", "button")[index]
+        x, y = inside(button["rect"], fx, fy, origin)
         self.click_at(w, x, y)
         return f"at {x},{y}"
 
@@ -441,13 +424,14 @@ class Monkey:
             w, point = None, None
         elif where == "calculator":
             w = self.find("calculator")
-            point = w and inside(CALCULATOR_DISPLAY, fx, fy, self.calculator_origin(w))
+            point = w and inside(self.layout.rect("calculator", "Text1"), fx, fy,
+                                  self.calculator_origin(w))
         elif where == "help":
             w = self.find("help")
-            point = w and inside(HELP_TEXT, fx, fy)
+            point = w and inside(self.layout.rect("help", "Text1"), fx, fy)
         else:
             w = self.find("plotter")
-            point = w and inside(PLOTTER_BOXES[box], fx, fy)
+            point = w and inside(self.box(box), fx, fy)
         if where != "focus" and not w:
             return f"skipped: no {where}"
         if how == "middle":
@@ -513,7 +497,7 @@ class Monkey:
         w = self.find("plotter")
         if not w:
             return "skipped: no plotter"
-        self.click_at(w, *inside(PLOTTER_BOXES[index], 500, 500))
+        self.click_at(w, *inside(self.box(index), 500, 500))
         self.key("ctrl+a")
         self.type(text)
         return f"box {index + 1}"
@@ -522,21 +506,21 @@ class Monkey:
         w = self.find("plotter")
         if not w:
             return "skipped: no plotter"
-        self.click_at(w, *inside((*PLOTTER_BUTTONS[button], 1095, 375), 500, 500))
+        self.click_at(w, *inside(self.layout.rect("plotter", PLOTTER_BUTTONS[button]), 500, 500))
         return "clicked"
 
     def do_zoom(self, _blocker, button, fx, fy):
         w = self.find("plotter")
         if not w:
             return "skipped: no plotter"
-        self.click_at(w, *inside(PLOTTER_PICTURE, fx, fy), button=button)
+        self.click_at(w, *inside(self.layout.rect("plotter", "Picture1"), fx, fy), button=button)
         return "clicked"
 
     def do_hover(self, _blocker, _button, fx, fy):
         w = self.find("plotter")
         if not w:
             return "skipped: no plotter"
-        x, y = inside(PLOTTER_PICTURE, fx, fy)
+        x, y = inside(self.layout.rect("plotter", "Picture1"), fx, fy)
         self.xdo("mousemove", w.x + x, w.y + y)
         return "moved"
 
@@ -556,7 +540,7 @@ class Monkey:
         w = self.find("launcher")
         if not w:
             return "skipped: no launcher"
-        self.click_at(w, *inside(LAUNCHER_WORDS[index], fx, fy))
+        self.click_at(w, *inside(self.layout.controls("launcher", "button")[index]["rect"], fx, fy))
         return ["calculator", "plotter", "help"][index]
 
     def do_focus(self, _blocker, which):
@@ -595,7 +579,8 @@ def main():
 
     # More than can be sent: skipped ones cost next to nothing.
     count = args.events or int(args.seconds * 200) + 1000
-    events = draw_events(args.seed, count)
+    events = draw_events(args.seed, count,
+                         len(Layout(args.program).controls("calculator", "button")))
     os.makedirs(args.workdir, exist_ok=True)
     with open(os.path.join(args.workdir, "events.txt"), "w", encoding="utf-8") as f:
         for i, event in enumerate(events, 1):

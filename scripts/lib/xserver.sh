@@ -12,7 +12,9 @@
 #                          a key; its pid in $yaoshi_pid, stopped at the end
 #   yaoshi_open TOOL       opens calculator, plotter or help from the launcher as a user does, and
 #                          prints the id of its window
-#   yaoshi_window TOOL     waits (30 s at the most) for a window of launcher or a tool, prints its id
+#   yaoshi_window TOOL     waits (30 s at the most) for a window of launcher or a tool, prints its id;
+#                          both find the titles and places in the layout.json beside the program
+#                          that yaoshi_start started
 #   xclick WINDOW X Y      a left click at X, Y inside WINDOW, raised first
 
 _at_exit=()
@@ -71,12 +73,16 @@ xserver_start() {
     return 1
 }
 
-# The tools' window titles, and where the launcher's words for them are (pixels).
-declare -A _yaoshi_titles=([launcher]='^曜石2.00$' [calculator]='^曜石.1.0$'
-    [plotter]='^曜石----解方程$' [help]='^帮助使用$')
-declare -A _yaoshi_words=([calculator]='300 68' [plotter]='300 148' [help]='300 236')
+# The tools' window titles and where the launcher's words are, from the layout the build writes
+# beside the program.
+_yaoshi_layout() {
+    PYTHONDONTWRITEBYTECODE=1 python3 "$_yaoshi_scripts/layout.py" "$_yaoshi_program" "$@"
+}
+_yaoshi_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+declare -A _yaoshi_words=([calculator]=Label1 [plotter]=Label2 [help]=Label3)
 
 yaoshi_start() {
+    _yaoshi_program=$1
     "$@" &
     yaoshi_pid=$!
     at_exit "kill $yaoshi_pid 2>/dev/null; wait $yaoshi_pid 2>/dev/null"
@@ -90,9 +96,9 @@ yaoshi_start() {
 }
 
 yaoshi_window() {
-    local id
-    id=$(timeout 30 xdotool search --sync --onlyvisible --name "${_yaoshi_titles[$1]}" |
-        head -n 1)
+    local id title
+    title=$(_yaoshi_layout title "$1") || return 1
+    id=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
     [ -n "$id" ] || {
         echo "no $1 window" >&2
         return 1
@@ -107,7 +113,7 @@ xclick() {
 yaoshi_open() {
     local launcher
     launcher=$(yaoshi_window launcher) || return 1
-    # shellcheck disable=SC2086 # x and y
-    xclick "$launcher" ${_yaoshi_words[$1]}
+    # shellcheck disable=SC2046 # x and y
+    xclick "$launcher" $(_yaoshi_layout centre launcher "${_yaoshi_words[$1]}")
     yaoshi_window "$1"
 }

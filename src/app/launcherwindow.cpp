@@ -1,6 +1,6 @@
 #include "launcherwindow.h"
 
-#include "widgets/accessibility.h"
+#include "launchercontrols.h"
 #include "widgets/layout.h"
 
 #include <QAbstractButton>
@@ -36,32 +36,14 @@ protected:
 LauncherWindow::LauncherWindow(const WindowOpeners &openers, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("曜石2.00"));
-    resize(twipsRect(0, 0, 7260, 4830).size());
+    setWindowTitle(QString::fromUtf16(launchercontrols::kTitle));
+    resize(twips(launchercontrols::kWidth), twips(launchercontrols::kHeight));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(204, 224, 225));
     setPalette(palette);
     setAutoFillBackground(true);
 
-    struct Label {
-        const char *name;
-        const char16_t *caption;
-        int left, top, width, height;
-        const char16_t *face;
-        qreal points;
-        std::function<void()> WindowOpeners::*opens; // the three words, in dark red
-        char key;                                    // the key that presses the word
-    };
-    static const Label kLabels[] = {
-        {"Label4", u"曜", 600, 600, 1695, 1815, u"楷体_GB2312", 72, nullptr, 0},
-        {"Label5", u"石", 600, 2400, 1695, 1815, u"楷体_GB2312", 72, nullptr, 0},
-        {"Label1", u"计算器", 4080, 720, 2295, 615, u"方正舒体", 24, &WindowOpeners::calculator,
-         'C'},
-        {"Label2", u"解方程", 4080, 1920, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::plotter,
-         'P'},
-        {"Label3", u"帮助", 4080, 3240, 2295, 615, u"方正舒体", 26.25, &WindowOpeners::help, 'H'},
-    };
-    for (const Label &l : kLabels) {
+    for (const LauncherControl &l : launchercontrols::kControls) {
         const QString caption = QString::fromUtf16(l.caption);
         QWidget *label = nullptr;
         if (l.opens) {
@@ -85,5 +67,4 @@ LauncherWindow::LauncherWindow(const WindowOpeners &openers, QWidget *parent) : 
                       l.opens ? QColor(192, 0, 0) : palette.color(QPalette::ButtonText));
         label->setPalette(text);
     }
-    nameControls(this);
 }

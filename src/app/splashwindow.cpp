@@ -36,7 +36,7 @@ SplashWindow::SplashWindow(std::function<void()> closing, QWidget *parent)
     white.setColor(QPalette::WindowText, Qt::white);
     m_label->setPalette(white);
 
-    nameControls(this);
+    describeControl(this, u"曜石 启动画面", nullptr);
     m_timer.setInterval(20);
     connect(&m_timer, &QTimer::timeout, this, &SplashWindow::tick);
     m_timer.start();

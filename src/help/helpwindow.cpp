@@ -1,5 +1,6 @@
 #include "helpwindow.h"
 
+#include "helpcontrols.h"
 #include "helptext.h"
 #include "widgets/accessibility.h"
 #include "widgets/layout.h"
@@ -11,9 +12,9 @@
 HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("帮助使用"));
+    setWindowTitle(QString::fromUtf16(helpcontrols::kTitle));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(twips(7170), twips(6735));
+    setFixedSize(twips(helpcontrols::kWidth), twips(helpcontrols::kHeight));
     move(twips(2655), twips(945));
 }
 
@@ -25,12 +26,13 @@ void HelpWindow::load()
         return;
     }
     m_text = new PlainTextBox(this);
-    m_text->setObjectName(QStringLiteral("Text1"));
-    m_text->setGeometry(twipsRect(240, 120, 6735, 6615));
+    const HelpControl &c = helpcontrols::kText;
+    m_text->setObjectName(QLatin1String(c.name));
+    m_text->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    nameControls(this);
+    describeControl(m_text, c.accessibleName, c.accessibleDescription);
     show();
     m_text->show();
     m_text->setPlainText(helpLines().join(u'\n'));

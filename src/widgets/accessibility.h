@@ -2,10 +2,8 @@
 
 class QWidget;
 
-// What a screen reader is told about the windows. The names and descriptions of every window's
-// controls stand in one table, keyed by the window's and the control's object names and, for a
-// button group, the button's index. A control that is not in the table keeps what Qt gives it:
-// its caption as name, its tooltip as description.
+// What a screen reader is told about the windows, beyond what each window's own table of
+// controls names.
 
 // Tells a screen reader more than Qt does by itself: a top-level window that is a plain widget
 // is a window, not a bare panel, and a message box's prompt is text, so that it arrives as a text
@@ -13,6 +11,6 @@ class QWidget;
 // made: Qt keeps what it first told about each widget.
 void installAccessibility();
 
-// Names and describes the controls of `window` that are in the table. Windows call it each time
-// they make their controls.
-void nameControls(QWidget *window);
+// Names and describes a control from its window's table. A null text keeps what Qt gives: the
+// caption as name, the tooltip as description.
+void describeControl(QWidget *control, const char16_t *name, const char16_t *description);

@@ -1,6 +1,7 @@
 #include "calculator/window/calculatorwindow.h"
 
 #include "calculator/engine/staterecord.h"
+#include "calculator/window/calculatorcontrols.h"
 #include "calculator/window/calculatormessages.h"
 #include "calculator/window/keyhints.h"
 #include "files/regularfile.h"
@@ -27,8 +28,6 @@ namespace
 
 const QString kDocumentFilter = QStringLiteral("(*.txt)|*.txt");
 constexpr qreal kMenuFloorPoints = 6;
-
-enum class Face { Window, Song12, Kai14, Kai10 };
 
 QFont faceFont(Face face, const QFont &windowFont)
 {
@@ -65,7 +64,7 @@ CalculatorWindow::CalculatorWindow(Platform &platform, const QString &stepFolder
     m_recoveryTimer.setInterval(1000);
     connect(&m_recoveryTimer, &QTimer::timeout, this, [this] { m_calc.keepRecovery(); });
     setObjectName(QStringLiteral("Frm1"));
-    setWindowTitle(QStringLiteral("曜石.1.0"));
+    setWindowTitle(QString::fromUtf16(calculatorcontrols::kTitle));
 }
 
 void CalculatorWindow::load()
@@ -83,66 +82,19 @@ void CalculatorWindow::load()
 
 void CalculatorWindow::build()
 {
-    using enum KeyAction;
-    struct Control {
-        const char *name; // the digits, "ji" and "hs" are button groups, told apart by index
-        KeyCommand command;
-        const char16_t *caption;
-        int left, top, width, height;
-        Face face;
-        int tabIndex;
-        const char16_t *tooltip;
-    };
-    const auto op = [](KeyAction action, Op code) { return KeyCommand{action, int(code)}; };
-    const char16_t *const kStepBackTip = u"可以上推20步,快捷键为上箭头,先按TAB键";
-    const char16_t *const kModeTip = u"当输入文本结实后须按此按钮,快捷键为Tab";
-    const Control kControls[] = {
-        {"N", {Digit, 0}, u"0", 240, 2520, 735, 375, Face::Song12, 0, nullptr},
-        {"N", {Digit, 1}, u"1", 1200, 2520, 735, 375, Face::Song12, 1, nullptr},
-        {"N", {Digit, 2}, u"2", 2160, 2520, 735, 375, Face::Song12, 2, nullptr},
-        {"N", {Digit, 3}, u"3", 240, 3120, 735, 375, Face::Song12, 3, nullptr},
-        {"N", {Digit, 4}, u"4", 1200, 3120, 735, 375, Face::Song12, 4, nullptr},
-        {"N", {Digit, 5}, u"5", 2160, 3120, 735, 375, Face::Song12, 5, nullptr},
-        {"N", {Digit, 6}, u"6", 240, 3720, 735, 375, Face::Song12, 6, nullptr},
-        {"N", {Digit, 7}, u"7", 1200, 3720, 735, 375, Face::Song12, 7, nullptr},
-        {"N", {Digit, 8}, u"8", 2160, 3720, 735, 375, Face::Song12, 8, nullptr},
-        {"N", {Digit, 9}, u"9", 240, 4320, 735, 375, Face::Song12, 9, nullptr},
-        {"dian", {Point}, u".点", 1200, 4320, 735, 375, Face::Kai14, 10, nullptr},
-        {"ji", op(Operator, Op::Add), u"+", 3120, 2520, 735, 375, Face::Window, 11, nullptr},
-        {"ji", op(Operator, Op::Sub), u"-", 4080, 2520, 735, 375, Face::Window, 12, nullptr},
-        {"ji", op(Operator, Op::Mul), u"*", 3120, 3120, 735, 375, Face::Song12, 13, nullptr},
-        {"ji", op(Operator, Op::Div), u"/", 4080, 3120, 735, 375, Face::Window, 14, nullptr},
-        {"den", {Equals}, u"=", 2160, 4320, 735, 375, Face::Window, 15, nullptr},
-        {"hs", op(Function, Op::Sin), u"sin", 5040, 2520, 735, 375, Face::Window, 16, u"键盘输入s"},
-        {"hs", op(Function, Op::Cos), u"cos", 5040, 3120, 735, 375, Face::Window, 17, u"键盘输入c"},
-        {"hs", op(Function, Op::Lg), u"lg", 5040, 3720, 735, 375, Face::Window, 18, u"键盘输入l"},
-        {"hs", op(Function, Op::Ln), u"Ln", 5040, 4320, 735, 375, Face::Window, 19, u"键盘输入L"},
-        {"lk", {OpenParen}, u"(", 3120, 3720, 735, 375, Face::Window, 20, nullptr},
-        {"rk", {CloseParen}, u")", 4080, 3720, 735, 375, Face::Window, 21, nullptr},
-        {"mi", {Power}, u"^幂", 3120, 4320, 735, 375, Face::Kai10, 22, nullptr},
-        {"jc", {Factorial}, u"n!", 4080, 4320, 735, 375, Face::Window, 23, nullptr},
-        {"Cd1", {Pi}, u"π", 240, 4920, 735, 375, Face::Song12, 24, nullptr},
-        {"Cd2", {E}, u"e", 1200, 4920, 735, 375, Face::Song12, 25, nullptr},
-        {"Cd3", {StepBack}, u"上一步", 3360, 4920, 1095, 375, Face::Kai10, 26, kStepBackTip},
-        {"Text1", {}, nullptr, 240, 120, 5535, 2175, Face::Window, 27, nullptr},
-        // Switches modes only; no press of the calculator.
-        {"Cd4", {}, u"到计算状态", 4680, 4920, 1095, 375, Face::Window, 28, kModeTip},
-        {"hs", op(Function, Op::Atn), u"atn", 2160, 4920, 735, 375, Face::Window, 29,
-         u"反正切函数,键盘输入a"},
-    };
-
     auto *controls = new QWidget(this);
     controls->setObjectName(QStringLiteral("controls"));
     QHash<QString, QButtonGroup *> groups;
-    for (const char *name : {"N", "ji", "hs"}) {
+    for (const char *name : calculatorcontrols::kGroups) {
         auto *group = new QButtonGroup(controls);
         group->setObjectName(QLatin1String(name));
         groups.insert(QLatin1String(name), group);
     }
 
     auto *hints = new KeyHints(controls, [this] { return calculationMode(); });
+    using calculatorcontrols::kControls;
     QList<QWidget *> tabOrder(std::size(kControls));
-    for (const Control &c : kControls) {
+    for (const CalculatorControl &c : kControls) {
         QWidget *widget = nullptr;
         if (!c.caption) {
             auto *text = new PlainTextBox(controls);
@@ -178,6 +130,7 @@ void CalculatorWindow::build()
             fitCaption(button);
         if (c.tooltip)
             widget->setToolTip(QString::fromUtf16(c.tooltip));
+        describeControl(widget, c.accessibleName, nullptr);
         widget->installEventFilter(this);
         tabOrder[c.tabIndex] = widget;
     }
@@ -211,16 +164,17 @@ void CalculatorWindow::build()
     // window's is too large for that.
     bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
     QFont barFont = bar->font();
-    while (bar->sizeHint().width() > twips(6165) && barFont.pointSizeF() > kMenuFloorPoints) {
+    while (bar->sizeHint().width() > twips(calculatorcontrols::kWidth) &&
+           barFont.pointSizeF() > kMenuFloorPoints) {
         barFont.setPointSizeF(barFont.pointSizeF() - 0.5);
         bar->setFont(barFont);
     }
     setMenuBar(bar);
-    resize(twips(6165), twips(5475) + bar->sizeHint().height());
+    resize(twips(calculatorcontrols::kWidth),
+           twips(calculatorcontrols::kHeight) + bar->sizeHint().height());
     move(twips(3135), twips(1845));
 
     m_display.attach(m_text);
-    nameControls(this);
     tabOrder.front()->setFocus();
 }
 

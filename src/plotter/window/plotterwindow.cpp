@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "plotter/window/fittingbutton.h"
 #include "plotter/window/plotpicture.h"
+#include "plotter/window/plottercontrols.h"
 #include "plotter/window/plottermessages.h"
 #include "widgets/accessibility.h"
 #include "widgets/fittinglabel.h"
@@ -91,43 +92,6 @@ void PlotterWindow::load()
 
 void PlotterWindow::build()
 {
-    enum Kind { Caption, Readout, Button, Box };
-    enum Align { Left, Centre };
-    struct Control {
-        const char *name;
-        Kind kind;
-        const char16_t *text;
-        int left, top, width, height;
-        Align align;
-        int tabIndex;
-    };
-    static const Control kControls[] = {
-        {"Lbzj", Caption, u"左上角坐标", 120, 240, 975, 255, Left, 12},
-        {"Lbzjx", Readout, u"", 120, 600, 1095, 255, Left, 14},
-        {"Lbzjy", Readout, u"", 120, 1080, 1095, 255, Left, 15},
-        {"Lbyj", Caption, u"右下角坐标", 120, 1440, 975, 255, Left, 13},
-        {"lbyjx", Readout, u"", 120, 1800, 1095, 255, Left, 16},
-        {"lbyjy", Readout, u"", 120, 2160, 1095, 255, Left, 17},
-        {"Command1", Button, u"保存图片", 120, 3000, 1095, 375, Left, 23},
-        {"Command2", Button, u"返回", 120, 3480, 1095, 375, Left, 24},
-        {"Label1", Caption, u"放大系数", 120, 4080, 855, 255, Centre, 9},
-        {"Lbxs", Readout, u"1", 120, 4440, 1095, 255, Left, 7},
-        {"Cdyx", Button, u"开始运行", 120, 4920, 1095, 375, Left, 6},
-        {"Cdqc", Button, u"清除方程", 120, 5520, 1095, 375, Left, 8},
-        {"Label3", Caption, u"x", 120, 6120, 375, 255, Centre, 4},
-        {"lbx", Readout, u"", 720, 6120, 2535, 255, Left, 2},
-        {"Label4", Caption, u"y", 3480, 6120, 375, 255, Centre, 5},
-        {"Lby", Readout, u"", 4080, 6120, 2535, 255, Left, 3},
-        {"Label2", Caption, u"方程一", 240, 6600, 735, 255, Centre, 10},
-        {"Text1", Box, u"", 1320, 6600, 5415, 270, Left, 0},
-        {"Label5", Caption, u"方程二", 240, 6960, 735, 255, Centre, 11},
-        {"Text2", Box, u"", 1320, 6960, 5415, 270, Left, 1},
-        {"Label6", Caption, u"参数方程一", 120, 7320, 975, 255, Centre, 20},
-        {"Text3", Box, u"", 1320, 7320, 5415, 270, Left, 19},
-        {"Label7", Caption, u"参数方程二", 120, 7680, 975, 255, Left, 22},
-        {"Text4", Box, u"", 1320, 7680, 5415, 270, Left, 21},
-    };
-
     // The controls keep their places on a surface of the laid-out size that grows with the
     // window; a smaller window scrolls it, so no control is ever out of reach.
     auto *area = new QScrollArea(this);
@@ -142,7 +106,8 @@ void PlotterWindow::build()
     controls->setMinimumSize(kLaidOutSize);
     setBackground(controls, kWindowColour);
     QMap<int, QWidget *> focusOrder;
-    for (const Control &c : kControls) {
+    using enum PlotterControl::Kind;
+    for (const PlotterControl &c : plottercontrols::kControls) {
         const QString text = QString::fromUtf16(c.text);
         QWidget *widget = nullptr;
         switch (c.kind) {
@@ -150,8 +115,9 @@ void PlotterWindow::build()
         case Readout: {
             // A caption too wide for its place at a large system font is drawn smaller.
             auto *label = new FittingLabel(text, controls);
-            label->setAlignment((c.align == Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
-                                Qt::AlignVCenter);
+            label->setAlignment(
+                (c.align == PlotterControl::Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
+                Qt::AlignVCenter);
             setBackground(label,
                           c.kind == Readout ? kReadoutColour : palette().color(QPalette::Button));
             widget = label;
@@ -170,9 +136,14 @@ void PlotterWindow::build()
             focusOrder.insert(c.tabIndex, widget);
             break;
         }
+        case Picture:
+            widget = new PlotPicture(controls);
+            focusOrder.insert(c.tabIndex, widget);
+            break;
         }
         widget->setObjectName(QLatin1String(c.name));
         widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
+        describeControl(widget, c.accessibleName, c.accessibleDescription);
         // A box's text is cut at its foot in a font taller than the box.
         if (c.kind == Box)
             widget->setFont(fittedToHeight(widget->font(), widget->height() - 5));
@@ -199,15 +170,12 @@ void PlotterWindow::build()
     }
     m_boxes[0]->setToolTip(msg::firstBoxTooltip());
 
-    auto *picture = new PlotPicture(controls);
-    picture->setObjectName(QStringLiteral("Picture1"));
-    picture->setGeometry(twipsRect(1440, 120, 5169, 5876));
+    auto *picture = controls->findChild<PlotPicture *>(QStringLiteral("Picture1"));
     picture->setToolTip(msg::pictureTooltip());
     picture->clear();
     m_points = {}; // a fresh picture marks nothing until it is drawn
     m_hovered = m_current = -1;
     m_picture = picture;
-    focusOrder.insert(18, picture);
     const QList<QWidget *> order = focusOrder.values();
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -230,7 +198,6 @@ void PlotterWindow::build()
     connect(picture, &PlotPicture::backRequested, this, &PlotterWindow::goBack);
     area->setWidget(controls);
     layout()->addWidget(area);
-    nameControls(this);
     for (int i = 0; i < 4; ++i)
         m_boxDescriptions[i] = m_boxes[i]->accessibleDescription();
     m_boxes[0]->setFocus();

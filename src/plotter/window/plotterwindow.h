@@ -3,6 +3,7 @@
 #include "platform/openers.h"
 #include "plotter/engine/plot.h"
 #include "plotter/engine/points.h"
+#include "plotter/window/plottercontrols.h"
 #include "widgets/layout.h"
 
 #include <QPointer>
@@ -23,7 +24,8 @@ class PlotterWindow final : public QWidget
 
 public:
     // The client area as laid out.
-    static constexpr QSize kLaidOutSize{twips(6795), twips(8160)};
+    static constexpr QSize kLaidOutSize{twips(plottercontrols::kWidth),
+                                        twips(plottercontrols::kHeight)};
 
     // Return brings up the calculator through `openers.calculator`.
     PlotterWindow(Platform &platform, WindowOpeners openers, QWidget *parent = nullptr);
