@@ -23,14 +23,14 @@ ENDINGS = [signal.SIGKILL, signal.SIGTERM, signal.SIGHUP, signal.SIGINT]
 KILL_GRACE = 2.5
 
 
-def draw_round(rng):
+def draw_round(rng, buttons):
     events = []
     for _ in range(rng.randrange(3, 40)):
         kind = rng.choices(["key", "button", "text", "note"], [10, 8, 2, 2])[0]
         if kind == "key":
             events.append(("key", rng.choice(monkey.CALCULATOR_KEYS)))
         elif kind == "button":
-            events.append(("button", rng.randrange(len(monkey.CALCULATOR_CONTROLS)),
+            events.append(("button", rng.randrange(buttons),
                            rng.randrange(1000), rng.randrange(1000)))
         elif kind == "text":
             events.append(("text", rng.choice(monkey.TEXTS)))
@@ -87,7 +87,7 @@ class CrashMonkey(monkey.Monkey):
         w = self.find("calculator")
         if not w:
             raise Failure("the calculator went away")
-        self.click_at(w, *monkey.inside(monkey.CALCULATOR_DISPLAY, 500, 500,
+        self.click_at(w, *monkey.inside(self.layout.rect("calculator", "Text1"), 500, 500,
                                         self.calculator_origin(w)))
         return w
 
@@ -116,8 +116,8 @@ class CrashMonkey(monkey.Monkey):
 def play(program, workdir, display, seed):
     """One round; returns (ending, shown, recovered), or raises Failure."""
     rng = random.Random(seed)
-    events, ending = draw_round(rng)
     m = CrashMonkey(program, workdir, display, seed)
+    events, ending = draw_round(rng, len(m.layout.controls("calculator", "button")))
     m.prepare_files()
     try:
         m.start()
