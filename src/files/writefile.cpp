@@ -17,19 +17,12 @@ namespace
 using yaoshi::systemReason;
 using yaoshi::UniqueFd;
 
-// Writes all of `bytes` from the start of `fd`, cuts the file there and syncs it; 0 or the errno
-// of the failure.
+// Writes all of `bytes` into the new or just opened file `fd`, cuts the file there and syncs it;
+// 0 or the errno of the failure.
 int writeAll(int fd, QByteArrayView bytes)
 {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n =
-            ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        done += n;
-    }
+    if (const int errnum = writeFully(fd, bytes); errnum != 0)
+        return errnum;
     if (::ftruncate(fd, off_t(bytes.size())) != 0)
         return errno;
     return ::fsync(fd) == 0 ? 0 : errno;
@@ -58,6 +51,19 @@ mode_t newFileMode()
 }
 
 } // namespace
+
+int writeFully(int fd, QByteArrayView bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        done += n;
+    }
+    return 0;
+}
 
 QString notRegularReason()
 {

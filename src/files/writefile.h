@@ -10,3 +10,7 @@ bool writeFile(const QString &path, QByteArrayView bytes, QString *error);
 
 // Why a path cannot be read or written as a document or picture: it names no regular file.
 QString notRegularReason();
+
+// Writes all of `bytes` to `fd` from its current offset, retrying short and interrupted writes;
+// 0 or the errno of the failure.
+int writeFully(int fd, QByteArrayView bytes);

@@ -3,6 +3,7 @@
 #include "calculator/engine/staterecord.h"
 #include "files/regularfile.h"
 #include "files/uniquefd.h"
+#include "files/writefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,14 +73,7 @@ int replaceAt(int dirFd, const QString &name, const QByteArray &bytes, bool sync
                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (fd.get() < 0)
             return errno;
-        for (qsizetype done = 0; done < bytes.size() && error == 0;) {
-            const ssize_t n =
-                ::write(fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno != EINTR)
-                error = errno;
-            else if (n > 0)
-                done += n;
-        }
+        error = writeFully(fd.get(), bytes);
         if (error == 0 && sync && ::fdatasync(fd.get()) != 0)
             error = errno;
     }
